@@ -1,0 +1,63 @@
+#pragma once
+// What the forms ask of the machine they run on: boxes, programs, the
+// clock, random numbers, modal waiting and the event loop. The desktop host
+// answers with Qt; the scripted host answers from a test's script.
+#include <QDateTime>
+#include <QPoint>
+#include <QString>
+#include <optional>
+
+namespace vb {
+
+class Form;
+class Menu;
+class Timer;
+
+// Message box buttons and answers.
+namespace Msg {
+constexpr int OKOnly = 0, OKCancel = 1, YesNoCancel = 3, YesNo = 4;
+constexpr int Critical = 16, Question = 32, Exclamation = 48, Information = 64;
+constexpr int OK = 1, Cancel = 2, Yes = 6, No = 7;
+} // namespace Msg
+
+// Window styles for starting a program.
+namespace WinStyle {
+constexpr int Hide = 0, NormalFocus = 1, MinimizedFocus = 2, Maximized = 3;
+}
+
+class Host
+{
+public:
+    virtual ~Host() = default;
+
+    // Returns Msg::OK, Cancel, Yes or No.
+    virtual int msgBox(const QString &prompt, int buttons, const QString &title) = 0;
+    // Returns the typed text, or "" when cancelled. pos is in twips.
+    virtual QString inputBox(const QString &prompt, const QString &title,
+                             const QString &defaultText, std::optional<QPoint> pos) = 0;
+    // Starts a program by its name relative to the current directory, not
+    // waiting for it. A program that cannot be found raises error 53.
+    virtual void shell(const QString &program, int windowStyle) = 0;
+    virtual QDateTime now() = 0;
+    // A random number in [0, 1).
+    virtual double rnd() = 0;
+    // Lets pending events (timers, port data, repaints) run.
+    virtual void doEvents() = 0;
+    // The program ends at once; no further form code runs.
+    virtual void endProgram() = 0;
+    virtual void setScreenMousePointer(int pointer) = 0;
+
+    // Forms and controls tell the host what it must mirror.
+    virtual void formShown(Form &form, bool modal) = 0;
+    virtual void formHidden(Form &form) = 0;
+    // Waits until the modal form is hidden or unloaded.
+    virtual void runModal(Form &form) = 0;
+    // Shows a popup menu and returns the picked item's position, -1 for none.
+    virtual int popupMenu(Form &form, Menu &menu) = 0;
+    // A timer's running state or interval changed.
+    virtual void timerChanged(Timer &timer) = 0;
+    // The last form unloaded.
+    virtual void allFormsUnloaded() = 0;
+};
+
+} // namespace vb

@@ -1,0 +1,335 @@
+#include "input.h"
+
+#include <algorithm>
+
+namespace vb::ui {
+
+namespace {
+
+void run(const std::function<void()> &f) { App::instance().dispatch(f); }
+
+// KeyDown: the form first when it previews keys (it may cancel with 0),
+// then the focused control.
+void keyDown(Form &form, int &code, int shift)
+{
+    Control *c = form.ActiveControl();
+    if (form.KeyPreview() || !c)
+        Control::raise(form.onKeyDown, code, shift);
+    c = form.ActiveControl();
+    if (code != 0 && c && c->Enabled())
+        Control::raise(c->onKeyDown, code, shift);
+}
+
+void keyUp(Form &form, int code, int shift)
+{
+    Control *c = form.ActiveControl();
+    if (form.KeyPreview() || !c)
+        Control::raise(form.onKeyUp, code, shift);
+    c = form.ActiveControl();
+    if (code != 0 && c)
+        Control::raise(c->onKeyUp, code, shift);
+}
+
+// KeyPress: the character by reference, before the text changes; a
+// handler that sets it to 0 swallows it.
+int keyPress(Form &form, int ascii)
+{
+    Control *c = form.ActiveControl();
+    if (form.KeyPreview() || !c)
+        Control::raise(form.onKeyPress, ascii);
+    c = form.ActiveControl();
+    if (ascii != 0 && c)
+        Control::raise(c->onKeyPress, ascii);
+    return ascii;
+}
+
+TextEditable *editable(Control *c)
+{
+    if (!c)
+        return nullptr;
+    if (c->kind() == ControlKind::TextBox || c->kind() == ControlKind::ComboBox) {
+        auto *t = static_cast<TextEditable *>(c);
+        if (c->kind() == ControlKind::ComboBox && static_cast<ComboBox *>(c)->Style() == 2)
+            return nullptr;
+        return t->editable() ? t : nullptr;
+    }
+    return nullptr;
+}
+
+int keyCodeOf(QChar ch, int &shift)
+{
+    shift = 0;
+    if (ch.isLetter() && ch.unicode() < 128) {
+        if (ch.isUpper())
+            shift = 1;
+        return ch.toUpper().unicode();
+    }
+    if (ch.isDigit() && ch.unicode() < 128)
+        return ch.unicode();
+    if (ch == QLatin1Char(' '))
+        return Key::Space;
+    return 0;
+}
+
+CommandButton *formButton(Form &form, bool wantDefault)
+{
+    for (Control *c : form.controls()) {
+        if (c->kind() != ControlKind::CommandButton)
+            continue;
+        auto *b = static_cast<CommandButton *>(c);
+        if ((wantDefault ? b->Default() : b->Cancel()) && b->effectivelyVisible() && b->effectivelyEnabled())
+            return b;
+    }
+    return nullptr;
+}
+
+void activate(Control &c)
+{
+    switch (c.kind()) {
+    case ControlKind::CommandButton:
+        Control::raise(c.onClick);
+        break;
+    case ControlKind::OptionButton:
+        static_cast<OptionButton &>(c).setValue(true);
+        break;
+    case ControlKind::CheckBox: {
+        auto &b = static_cast<CheckBox &>(c);
+        b.setValue(b.Value() ? 0 : 1);
+        break;
+    }
+    case ControlKind::ToggleButton: {
+        auto &t = static_cast<ToggleButton &>(c);
+        t.setValue(!t.Value());
+        Control::raise(t.onClick);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void tabMove(Form &form, bool back)
+{
+    auto order = form.tabOrder();
+    if (back)
+        std::reverse(order.begin(), order.end());
+    Control *from = form.ActiveControl();
+    auto it = std::find(order.begin(), order.end(), from);
+    size_t start = it == order.end() ? order.size() - 1 : size_t(it - order.begin());
+    for (size_t k = 1; k <= order.size(); ++k) {
+        Control *c = order[(start + k) % order.size()];
+        if (c->TabStop() && c->canTakeFocus()) {
+            c->SetFocus();
+            return;
+        }
+    }
+}
+
+void typeOne(Form &form, QChar ch)
+{
+    int shift = 0;
+    int code = keyCodeOf(ch, shift);
+    if (code)
+        keyDown(form, code, shift);
+    int ascii = keyPress(form, ch.unicode());
+    if (ascii != 0) {
+        if (TextEditable *t = editable(form.ActiveControl()))
+            t->typeChar(QChar(ascii));
+        else if (ascii == Key::Space && form.ActiveControl())
+            activate(*form.ActiveControl());
+    }
+    if (code)
+        keyUp(form, code, shift);
+}
+
+} // namespace
+
+void focus(Control &control)
+{
+    run([&] { control.SetFocus(); });
+}
+
+void type(Form &form, const QString &text)
+{
+    for (QChar ch : text)
+        run([&] { typeOne(form, ch); });
+}
+
+void typeInto(Control &control, const QString &text)
+{
+    focus(control);
+    if (control.form() && control.hasFocus())
+        type(*control.form(), text);
+}
+
+void press(Form &form, int keyCode, int shift)
+{
+    run([&] {
+        if (keyCode == Key::Tab) {
+            tabMove(form, shift & 1);
+            return;
+        }
+        int code = keyCode;
+        keyDown(form, code, shift);
+        Control *c = form.ActiveControl();
+        switch (keyCode) {
+        case Key::Enter:
+        case Key::Esc: {
+            if (c && c->kind() == ControlKind::CommandButton && keyCode == Key::Enter) {
+                Control::raise(c->onClick);
+                break;
+            }
+            if (CommandButton *b = formButton(form, keyCode == Key::Enter)) {
+                Control::raise(b->onClick);
+                break;
+            }
+            int ascii = keyPress(form, keyCode);
+            c = form.ActiveControl();
+            if (ascii == Key::Enter && c && c->kind() == ControlKind::TextBox &&
+                static_cast<TextBox *>(c)->MultiLine())
+                if (TextEditable *t = editable(c))
+                    t->setSelText(QStringLiteral("\r\n"));
+            break;
+        }
+        case Key::Back: {
+            int ascii = keyPress(form, Key::Back);
+            if (ascii == Key::Back)
+                if (TextEditable *t = editable(form.ActiveControl()))
+                    t->backspace();
+            break;
+        }
+        case Key::Delete:
+            if (code != 0)
+                if (TextEditable *t = editable(c))
+                    t->deleteForward();
+            break;
+        case Key::Left:
+        case Key::Right:
+        case Key::Home:
+        case Key::End:
+            if (c && (c->kind() == ControlKind::TextBox || c->kind() == ControlKind::ComboBox)) {
+                auto *t = static_cast<TextEditable *>(c);
+                int pos = t->SelStart();
+                int len = int(t->Text().size());
+                int to = keyCode == Key::Left ? pos - 1 : keyCode == Key::Right ? pos + 1 : keyCode == Key::Home ? 0 : len;
+                t->setSelStart(std::clamp(to, 0, len));
+            }
+            break;
+        case Key::Up:
+        case Key::Down:
+            if (c && c->kind() == ControlKind::ComboBox) {
+                auto *cb = static_cast<ComboBox *>(c);
+                int i = cb->ListIndex() + (keyCode == Key::Down ? 1 : -1);
+                if (i >= 0 && i < cb->ListCount())
+                    cb->setListIndex(i);
+            } else if (c && c->kind() == ControlKind::ListView) {
+                auto *lv = static_cast<ListView *>(c);
+                int i = lv->selectedRow() + (keyCode == Key::Down ? 1 : -1);
+                if (i >= 0 && i < lv->count()) {
+                    lv->setSelectedRow(i);
+                    Control::raise(lv->onItemClick, i);
+                }
+            }
+            break;
+        case Key::Space:
+            if (keyPress(form, Key::Space) == Key::Space && c) {
+                if (TextEditable *t = editable(form.ActiveControl()))
+                    t->typeChar(QLatin1Char(' '));
+                else
+                    activate(*c);
+            }
+            break;
+        default:
+            break;
+        }
+        keyUp(form, keyCode, shift);
+    });
+}
+
+void click(Control &control)
+{
+    run([&] {
+        if (!control.effectivelyEnabled() || !control.effectivelyVisible())
+            return;
+        switch (control.kind()) {
+        case ControlKind::CommandButton:
+        case ControlKind::CheckBox:
+        case ControlKind::ToggleButton:
+            control.SetFocus();
+            if (control.effectivelyEnabled() && control.effectivelyVisible())
+                activate(control);
+            break;
+        case ControlKind::OptionButton:
+            if (control.hasFocus())
+                static_cast<OptionButton &>(control).setValue(true);
+            else
+                control.SetFocus(); // selects it
+            break;
+        case ControlKind::TextBox:
+        case ControlKind::ComboBox:
+        case ControlKind::ListView:
+        case ControlKind::DatePicker:
+        case ControlKind::RichTextBox:
+            control.SetFocus();
+            Control::raise(control.onClick);
+            break;
+        default:
+            Control::raise(control.onClick);
+            break;
+        }
+    });
+}
+
+void pick(ComboBox &combo, int index)
+{
+    run([&] {
+        combo.SetFocus();
+        if (combo.effectivelyEnabled())
+            combo.setListIndex(index);
+    });
+}
+
+void pickRow(ListView &list, int row)
+{
+    run([&] {
+        list.SetFocus();
+        list.setSelectedRow(row);
+        Control::raise(list.onItemClick, row);
+    });
+}
+
+void clickColumn(ListView &list, int column)
+{
+    run([&] { Control::raise(list.onColumnClick, column); });
+}
+
+void clickForm(Form &form, double x, double y, int button, int shift)
+{
+    run([&] {
+        Control::raise(form.onMouseDown, button, shift, x, y);
+        Control::raise(form.onClick);
+    });
+}
+
+void setDate(DatePicker &picker, const QDate &date)
+{
+    run([&] {
+        picker.SetFocus();
+        picker.setValue(date);
+    });
+}
+
+void close(Form &form)
+{
+    run([&] { form.Unload(); });
+}
+
+void select(TextEditable &box, int start, int length)
+{
+    run([&] {
+        box.setSelStart(start);
+        box.setSelLength(length);
+    });
+}
+
+} // namespace vb::ui

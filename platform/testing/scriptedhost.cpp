@@ -1,0 +1,124 @@
+#include "scriptedhost.h"
+
+#include "runtime/errors.h"
+#include "runtime/input.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+namespace vb {
+
+ScriptedHost::ScriptedHost() : m_now(QDate(2024, 3, 5), QTime(10, 30, 0)) {}
+
+ScriptedHost::~ScriptedHost()
+{
+    if (App::instance().hasHost() && &App::instance().host() == this)
+        App::instance().setHost(nullptr);
+}
+
+void ScriptedHost::onModal(const QString &formName, std::function<void(Form &)> handler)
+{
+    m_modalHandlers[formName] = std::move(handler);
+}
+
+QStringList ScriptedHost::boxTexts() const
+{
+    QStringList out;
+    for (const Box &b : m_boxes)
+        out << b.prompt;
+    return out;
+}
+
+void ScriptedHost::clearRecords()
+{
+    m_boxes.clear();
+    m_inputs.clear();
+    m_started.clear();
+    m_modals.clear();
+}
+
+int ScriptedHost::msgBox(const QString &prompt, int buttons, const QString &title)
+{
+    m_boxes.push_back({prompt, buttons, title});
+    if (!m_msgAnswers.empty()) {
+        int a = m_msgAnswers.front();
+        m_msgAnswers.pop_front();
+        return a;
+    }
+    int kind = buttons & 7;
+    return (kind == Msg::YesNo || kind == Msg::YesNoCancel) ? Msg::Yes : Msg::OK;
+}
+
+QString ScriptedHost::inputBox(const QString &prompt, const QString &title, const QString &defaultText,
+                               std::optional<QPoint> pos)
+{
+    m_inputs.push_back({prompt, title, defaultText, pos});
+    if (!m_inputAnswers.empty()) {
+        QString a = m_inputAnswers.front();
+        m_inputAnswers.pop_front();
+        return a;
+    }
+    return defaultText;
+}
+
+void ScriptedHost::shell(const QString &program, int windowStyle)
+{
+    if (!m_programs.count(program.toLower()) && !QFileInfo::exists(program))
+        throw RuntimeError::fileNotFound();
+    m_started.push_back({program, windowStyle});
+}
+
+double ScriptedHost::rnd()
+{
+    return std::uniform_real_distribution<double>(0.0, 1.0)(m_rng);
+}
+
+void ScriptedHost::doEvents()
+{
+    ++m_doEvents;
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+void ScriptedHost::runModal(Form &form)
+{
+    m_modals << form.name();
+    auto it = m_modalHandlers.find(form.name());
+    if (it != m_modalHandlers.end())
+        it->second(form);
+    // A modal form the script left open is closed through its close box,
+    // so a test never hangs on it.
+    if (form.loaded() && form.visible())
+        ui::close(form);
+    if (form.loaded() && form.visible())
+        form.Hide();
+}
+
+int ScriptedHost::popupMenu(Form &, Menu &menu)
+{
+    if (m_menuPicks.empty())
+        return -1;
+    QString pick = m_menuPicks.front();
+    m_menuPicks.pop_front();
+    for (size_t i = 0; i < menu.items().size(); ++i)
+        if (menu.items()[i]->name() == pick)
+            return int(i);
+    return -1;
+}
+
+void ScriptedHost::fireTimers(const QString &name)
+{
+    for (Form *f : App::instance().instances()) {
+        if (!f->loaded())
+            continue;
+        for (Control *c : std::vector<Control *>(f->controls())) {
+            if (c->kind() != ControlKind::Timer || (!name.isEmpty() && c->name() != name))
+                continue;
+            static_cast<Timer *>(c)->tick();
+        }
+    }
+}
+
+bool ScriptedHost::timerRunning(const Timer &t) const { return t.running(); }
+
+} // namespace vb

@@ -1,0 +1,107 @@
+#pragma once
+// A host for tests: message and input boxes answered from queues, every box
+// recorded, a handler per modal form name, a settable clock, seeded random
+// numbers, started programs recorded, timers fired on demand.
+#include "runtime/form.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <map>
+#include <random>
+#include <set>
+#include <vector>
+
+namespace vb {
+
+class ScriptedHost : public Host
+{
+public:
+    ScriptedHost();
+    ~ScriptedHost() override;
+
+    struct Box {
+        QString prompt;
+        int buttons = 0;
+        QString title;
+    };
+    struct Input {
+        QString prompt, title, defaultText;
+        std::optional<QPoint> pos;
+    };
+    struct Started {
+        QString program;
+        int windowStyle;
+    };
+
+    // Answers for the next boxes; without one a message box answers OK (or
+    // Yes for a yes/no box) and an input box its default text.
+    void answerMsg(int answer) { m_msgAnswers.push_back(answer); }
+    void answerInput(const QString &text) { m_inputAnswers.push_back(text); }
+    // Picks for the next popup menus, by item name ("" picks nothing).
+    void pickMenu(const QString &itemName) { m_menuPicks.push_back(itemName); }
+    // Acts inside a modal form when it is shown. Without a handler the
+    // modal form is closed through its close box at once.
+    void onModal(const QString &formName, std::function<void(Form &)> handler);
+    // Programs the shell finds (relative names); others raise error 53.
+    void addProgram(const QString &name) { m_programs.insert(name.toLower()); }
+
+    const std::vector<Box> &boxes() const { return m_boxes; }
+    QStringList boxTexts() const;
+    const std::vector<Input> &inputs() const { return m_inputs; }
+    const std::vector<Started> &started() const { return m_started; }
+    const QStringList &modalsShown() const { return m_modals; }
+    bool programEnded() const { return m_ended; }
+    void clearRecords();
+
+    void setNow(const QDateTime &t) { m_now = t; }
+    void advance(int ms) { m_now = m_now.addMSecs(ms); }
+    void seed(unsigned s) { m_rng.seed(s); }
+
+    // Fires every running timer of every loaded form once (timers named
+    // name only, when given), in form and control order.
+    void fireTimers(const QString &name = QString());
+    // Timers the host was told are running.
+    bool timerRunning(const Timer &t) const;
+    // doEvents also lets Qt's events run (serial port data).
+    int doEventsCalls() const { return m_doEvents; }
+
+    // Host
+    int msgBox(const QString &prompt, int buttons, const QString &title) override;
+    QString inputBox(const QString &prompt, const QString &title, const QString &defaultText,
+                     std::optional<QPoint> pos) override;
+    void shell(const QString &program, int windowStyle) override;
+    QDateTime now() override { return m_now; }
+    double rnd() override;
+    void doEvents() override;
+    void endProgram() override { m_ended = true; }
+    void setScreenMousePointer(int p) override { m_mousePointer = p; }
+    void formShown(Form &, bool) override {}
+    void formHidden(Form &) override {}
+    void runModal(Form &form) override;
+    int popupMenu(Form &form, Menu &menu) override;
+    void timerChanged(Timer &) override {}
+    void allFormsUnloaded() override { m_allUnloaded = true; }
+    bool allUnloaded() const { return m_allUnloaded; }
+    int screenMousePointer() const { return m_mousePointer; }
+
+private:
+    std::deque<int> m_msgAnswers;
+    std::deque<QString> m_inputAnswers;
+    std::deque<QString> m_menuPicks;
+    std::map<QString, std::function<void(Form &)>> m_modalHandlers;
+    std::set<QString> m_programs;
+    std::vector<Box> m_boxes;
+    std::vector<Input> m_inputs;
+    std::vector<Started> m_started;
+    QStringList m_modals;
+    QDateTime m_now;
+    std::mt19937 m_rng{12345};
+    bool m_ended = false;
+    bool m_allUnloaded = false;
+    int m_doEvents = 0;
+    int m_mousePointer = 0;
+};
+
+} // namespace vb
