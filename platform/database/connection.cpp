@@ -1,0 +1,376 @@
+#include "connection.h"
+
+#include "runtime/errors.h"
+#include "runtime/form.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QUrl>
+#include <algorithm>
+
+namespace vb {
+
+namespace {
+
+std::vector<Connection *> &registry()
+{
+    static std::vector<Connection *> connections;
+    return connections;
+}
+
+// An error no handler traps ends its event in the dispatcher; whatever
+// transaction that event left open is rolled back there, so nothing of a
+// half-done save stays behind.
+void installRollbackHook()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    App::instance().addErrorHook([] {
+        for (Connection *c : registry()) {
+            if (c->inTransaction()) {
+                try {
+                    c->RollbackTrans();
+                } catch (const RuntimeError &) {
+                }
+            }
+        }
+    });
+}
+
+QString normalizedKey(const QString &key)
+{
+    return key.simplified().toLower();
+}
+
+QString unwrapped(QString value)
+{
+    value = value.trimmed();
+    if (value.size() >= 2
+        && ((value.startsWith(QLatin1Char('{')) && value.endsWith(QLatin1Char('}')))
+            || (value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+            || (value.startsWith(QLatin1Char('\'')) && value.endsWith(QLatin1Char('\''))))) {
+        value = value.mid(1, value.size() - 2).trimmed();
+    }
+    return value;
+}
+
+bool knownDriver(const QString &driver)
+{
+    const QString d = driver.simplified().toLower();
+    return d == QLatin1String("microsoft access driver (*.mdb)")
+        || d == QLatin1String("microsoft access driver (*.mdb, *.accdb)");
+}
+
+bool knownProvider(const QString &provider)
+{
+    const QString p = provider.simplified().toLower();
+    return p == QLatin1String("microsoft.jet.oledb.3.51")
+        || p == QLatin1String("microsoft.jet.oledb.4.0")
+        || p == QLatin1String("microsoft.ace.oledb.12.0");
+}
+
+QString quotedName(const QString &name)
+{
+    QString n = name;
+    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + n + QLatin1Char('"');
+}
+
+RuntimeError objectOpen()
+{
+    return RuntimeError(3705, QStringLiteral("Operation is not allowed when the object is open."));
+}
+
+} // namespace
+
+ConnectionTarget parseConnectionString(const QString &connectionString)
+{
+    // Split on ';' outside braces.
+    QStringList parts;
+    QString current;
+    int depth = 0;
+    for (QChar ch : connectionString) {
+        if (ch == QLatin1Char('{'))
+            ++depth;
+        else if (ch == QLatin1Char('}') && depth > 0)
+            --depth;
+        if (ch == QLatin1Char(';') && depth == 0) {
+            parts << current;
+            current.clear();
+        } else {
+            current += ch;
+        }
+    }
+    parts << current;
+
+    ConnectionTarget target;
+    for (const QString &part : std::as_const(parts)) {
+        if (part.trimmed().isEmpty())
+            continue;
+        const int eq = part.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            continue;
+        const QString key = normalizedKey(part.left(eq));
+        const QString value = unwrapped(part.mid(eq + 1));
+        if (key == QLatin1String("driver"))
+            target.driver = value;
+        else if (key == QLatin1String("provider"))
+            target.provider = value;
+        else if (key == QLatin1String("dbq") || key == QLatin1String("data source"))
+            target.file = value;
+    }
+
+    if (!target.provider.isEmpty() && !knownProvider(target.provider))
+        throw RuntimeError::database(
+            QStringLiteral("Provider cannot be found: \"%1\" is not a known provider.").arg(target.provider));
+    if (!target.driver.isEmpty() && !knownDriver(target.driver))
+        throw RuntimeError::database(
+            QStringLiteral("Unknown database driver \"%1\".").arg(target.driver));
+    if (target.provider.isEmpty() && target.driver.isEmpty())
+        throw RuntimeError::database(
+            QStringLiteral("The connection string names no driver or provider: \"%1\"").arg(connectionString));
+    if (target.file.isEmpty())
+        throw RuntimeError::database(
+            QStringLiteral("The connection string names no database file: \"%1\"").arg(connectionString));
+    return target;
+}
+
+Connection::Connection()
+{
+    static int serial = 0;
+    m_name = QStringLiteral("vb_connection_%1").arg(++serial);
+}
+
+Connection::~Connection()
+{
+    try {
+        Close();
+    } catch (const RuntimeError &) {
+    }
+}
+
+void Connection::Open(const QString &connectionString, const QString &, const QString &, int)
+{
+    if (m_open)
+        throw objectOpen();
+    const ConnectionTarget target = parseConnectionString(connectionString);
+
+    const QFileInfo info(QDir::current(), target.file);
+    if (!info.exists() || !info.isFile())
+        throw RuntimeError::database(QStringLiteral("Could not find the database file '%1' (%2).")
+                                         .arg(target.file, info.absoluteFilePath()));
+    const QString path = info.absoluteFilePath();
+
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        // mode=rw: the engine opens an existing file only and never makes
+        // an empty one in its place.
+        db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)
+                           + QStringLiteral("?mode=rw"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!db.open()) {
+            const QString text = db.lastError().text();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(m_name);
+            throw RuntimeError::database(
+                QStringLiteral("Cannot open the database file '%1': %2").arg(target.file, text));
+        }
+        // A committed transaction must survive the program being killed
+        // right after the commit and the machine losing power: the rollback
+        // journal with full synchronous writes syncs the journal and the
+        // database file at every commit, and a journal left by a crash is
+        // rolled back at the next open. (WAL would be faster but leaves
+        // extra files beside "wt.mdb" that an office copying the one file
+        // as its backup would lose.)
+        const char *settings[] = {
+            "PRAGMA journal_mode=DELETE",
+            "PRAGMA synchronous=FULL",
+            "PRAGMA foreign_keys=OFF",
+            // like compares letters without regard to case, as the
+            // original database did.
+            "PRAGMA case_sensitive_like=OFF",
+        };
+        for (const char *pragma : settings) {
+            QSqlQuery q(db);
+            if (!q.exec(QString::fromLatin1(pragma))) {
+                const QString text = q.lastError().databaseText().isEmpty() ? q.lastError().text()
+                                                                            : q.lastError().databaseText();
+                q = QSqlQuery();
+                db.close();
+                db = QSqlDatabase();
+                QSqlDatabase::removeDatabase(m_name);
+                throw RuntimeError::database(
+                    QStringLiteral("'%1' is not a usable database: %2").arg(target.file, text));
+            }
+        }
+    }
+    m_fileName = path;
+    m_open = true;
+    m_inTransaction = false;
+    m_tables.clear();
+    registry().push_back(this);
+    installRollbackHook();
+}
+
+void Connection::Close()
+{
+    if (!m_open)
+        return;
+    if (m_inTransaction) {
+        try {
+            RollbackTrans();
+        } catch (const RuntimeError &) {
+        }
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+    auto &r = registry();
+    r.erase(std::remove(r.begin(), r.end(), this), r.end());
+    m_open = false;
+    m_inTransaction = false;
+    m_tables.clear();
+}
+
+void Connection::requireOpen() const
+{
+    if (!m_open)
+        throw RuntimeError(3704, QStringLiteral("Operation is not allowed when the object is closed."));
+}
+
+void Connection::fail(const QString &engineText)
+{
+    if (m_inTransaction) {
+        QSqlQuery q(QSqlDatabase::database(m_name, false));
+        q.exec(QStringLiteral("ROLLBACK"));
+        m_inTransaction = false;
+    }
+    throw RuntimeError::database(engineText);
+}
+
+namespace {
+QString engineText(const QSqlError &e)
+{
+    return e.databaseText().isEmpty() ? e.text() : e.databaseText();
+}
+} // namespace
+
+void Connection::BeginTrans()
+{
+    requireOpen();
+    // A transaction still open here was left by a handler that failed
+    // between its BeginTrans and CommitTrans and trapped the error: its
+    // work is incomplete, so it is dropped before the new one starts.
+    if (m_inTransaction)
+        RollbackTrans();
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    if (!q.exec(QStringLiteral("BEGIN")))
+        throw RuntimeError::database(engineText(q.lastError()));
+    m_inTransaction = true;
+}
+
+void Connection::CommitTrans()
+{
+    requireOpen();
+    if (!m_inTransaction)
+        throw RuntimeError(-2147168242, QStringLiteral("No transaction is active."));
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    if (!q.exec(QStringLiteral("COMMIT"))) {
+        const QString text = engineText(q.lastError());
+        q = QSqlQuery();
+        fail(text);
+    }
+    m_inTransaction = false;
+}
+
+void Connection::RollbackTrans()
+{
+    requireOpen();
+    if (!m_inTransaction)
+        throw RuntimeError(-2147168242, QStringLiteral("No transaction is active."));
+    m_inTransaction = false;
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    if (!q.exec(QStringLiteral("ROLLBACK")))
+        throw RuntimeError::database(engineText(q.lastError()));
+}
+
+QSqlQuery Connection::run(const Sql &statement)
+{
+    requireOpen();
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    q.setForwardOnly(true);
+    if (!q.prepare(statement.text())) {
+        const QString text = engineText(q.lastError());
+        q = QSqlQuery();
+        fail(text);
+    }
+    for (const QVariant &v : statement.values())
+        q.addBindValue(db::bindable(v));
+    if (!q.exec()) {
+        const QString text = engineText(q.lastError());
+        q = QSqlQuery();
+        fail(text);
+    }
+    return q;
+}
+
+const Connection::TableInfo &Connection::tableInfo(const QString &table)
+{
+    requireOpen();
+    const QString key = table.toLower();
+    auto it = m_tables.find(key);
+    if (it != m_tables.end())
+        return *it;
+    TableInfo info;
+    {
+        QSqlQuery q(QSqlDatabase::database(m_name, false));
+        if (q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quotedName(table)))) {
+            int keyColumns = 0;
+            while (q.next()) {
+                const QString name = q.value(1).toString();
+                info.names << name;
+                info.kinds.insert(name.toLower(), db::kindOfDeclaredType(q.value(2).toString()));
+                if (q.value(5).toInt() > 0) {
+                    ++keyColumns;
+                    info.key = name;
+                }
+            }
+            if (keyColumns != 1)
+                info.key.clear(); // rows are found by their values instead
+
+        }
+    }
+    if (info.names.isEmpty()) {
+        static const TableInfo none;
+        return none;
+    }
+    return *m_tables.insert(key, info);
+}
+
+const QHash<QString, db::ColumnKind> &Connection::columnKinds(const QString &table)
+{
+    return tableInfo(table).kinds;
+}
+
+QStringList Connection::columnNames(const QString &table)
+{
+    return tableInfo(table).names;
+}
+
+QString Connection::keyColumn(const QString &table)
+{
+    return tableInfo(table).key;
+}
+
+const std::vector<Connection *> &Connection::openConnections()
+{
+    return registry();
+}
+
+} // namespace vb

@@ -1,0 +1,92 @@
+#pragma once
+// The one database connection of the program: opened with the connection
+// string of the original program, it reaches the named database file with
+// SQLite through Qt SQL.
+#include "columntypes.h"
+#include "sql.h"
+
+#include <QHash>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+
+namespace vb {
+
+// Object states of the database objects.
+namespace ObjectState {
+constexpr int Closed = 0, Open = 1;
+}
+
+// What a connection string names.
+struct ConnectionTarget {
+    QString driver;   // the DRIVER value without braces, or empty
+    QString provider; // the PROVIDER value, or empty
+    QString file;     // DBQ or Data Source, as written
+};
+
+// Parses "KEY=value; KEY=value" (keys case-insensitive, blanks around keys
+// and values ignored, braces around a value dropped). Raises a run-time
+// error naming an unknown driver or provider, or a string naming no file.
+ConnectionTarget parseConnectionString(const QString &connectionString);
+
+class Connection
+{
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    int CursorLocation() const { return m_cursorLocation; }
+    void setCursorLocation(int location) { m_cursorLocation = location; }
+
+    // Opens the database file the connection string names, relative to the
+    // current directory. A file that does not exist raises an error naming
+    // it; no file is ever created.
+    void Open(const QString &connectionString, const QString &user = QString(),
+              const QString &password = QString(), int options = -1);
+    // Rolls back an open transaction, then closes.
+    void Close();
+    int State() const { return isOpen() ? ObjectState::Open : ObjectState::Closed; }
+    bool isOpen() const { return m_open; }
+    // The absolute path of the open database file.
+    const QString &fileName() const { return m_fileName; }
+
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    bool inTransaction() const { return m_inTransaction; }
+
+    // Runs one statement with its values bound and returns the finished
+    // query positioned before its first row. A failure inside a transaction
+    // rolls the transaction back; every failure raises the engine's text.
+    QSqlQuery run(const Sql &statement);
+    // Declared kinds of the columns of a table or view (lower-case names).
+    const QHash<QString, db::ColumnKind> &columnKinds(const QString &table);
+    // Columns of a table or view in their order, and its key column if it has one.
+    QStringList columnNames(const QString &table);
+    QString keyColumn(const QString &table);
+
+    // The open connections of the process (the error hook rolls back theirs).
+    static const std::vector<Connection *> &openConnections();
+
+private:
+    friend class Recordset;
+    struct TableInfo {
+        QStringList names;
+        QHash<QString, db::ColumnKind> kinds;
+        QString key;
+    };
+    const TableInfo &tableInfo(const QString &table);
+    void requireOpen() const;
+    [[noreturn]] void fail(const QString &engineText);
+
+    QString m_name;
+    QString m_fileName;
+    int m_cursorLocation = 2;
+    bool m_open = false;
+    bool m_inTransaction = false;
+    QHash<QString, TableInfo> m_tables;
+};
+
+} // namespace vb

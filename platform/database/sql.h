@@ -1,0 +1,47 @@
+#pragma once
+// A statement text with '?' placeholders and the values bound to them.
+// Values are always bound, never pasted into the text.
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+namespace vb {
+
+class Sql
+{
+public:
+    Sql() = default;
+    Sql(const QString &text) : m_text(text) {}
+    Sql(const char *text) : m_text(QString::fromUtf8(text)) {}
+    Sql(const QString &text, QVariantList values) : m_text(text), m_values(std::move(values)) {}
+    Sql(const char *text, QVariantList values)
+        : m_text(QString::fromUtf8(text)), m_values(std::move(values)) {}
+
+    // Appends a value for the next placeholder.
+    Sql &bind(const QVariant &value) &
+    {
+        m_values.append(value);
+        return *this;
+    }
+    Sql &&bind(const QVariant &value) &&
+    {
+        m_values.append(value);
+        return std::move(*this);
+    }
+
+    const QString &text() const { return m_text; }
+    const QVariantList &values() const { return m_values; }
+    bool isEmpty() const { return m_text.trimmed().isEmpty(); }
+
+private:
+    QString m_text;
+    QVariantList m_values;
+};
+
+// The number in a text typed into a control, for a numeric comparison in a
+// statement ("where num=?"). Surrounding blanks are allowed; anything else
+// that is not a number raises error 13 naming the text. Whole numbers come
+// back as qlonglong, others as double.
+QVariant numberParam(const QString &text);
+
+} // namespace vb

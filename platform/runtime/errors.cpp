@@ -1,0 +1,63 @@
+#include "errors.h"
+#include "form.h"
+
+namespace vb {
+
+RuntimeError::RuntimeError(int number, QString description)
+    : m_number(number), m_description(std::move(description))
+{
+    m_what = (QString::number(m_number) + QStringLiteral(": ") + m_description).toUtf8();
+}
+
+RuntimeError RuntimeError::invalidCall()
+{
+    return RuntimeError(5, QStringLiteral("Invalid procedure call or argument"));
+}
+
+RuntimeError RuntimeError::overflow()
+{
+    return RuntimeError(6, QStringLiteral("Overflow"));
+}
+
+RuntimeError RuntimeError::typeMismatch()
+{
+    return RuntimeError(13, QStringLiteral("Type mismatch"));
+}
+
+RuntimeError RuntimeError::fileNotFound()
+{
+    return RuntimeError(53, QStringLiteral("File not found"));
+}
+
+RuntimeError RuntimeError::invalidNull()
+{
+    return RuntimeError(94, QStringLiteral("Invalid use of Null"));
+}
+
+RuntimeError RuntimeError::database(const QString &engineText)
+{
+    return RuntimeError(DatabaseErrorNumber, engineText);
+}
+
+bool skipError(const std::function<void()> &statement)
+{
+    try {
+        statement();
+    } catch (const RuntimeError &) {
+        return false;
+    }
+    return true;
+}
+
+bool trapAndShow(const std::function<void()> &body)
+{
+    try {
+        body();
+    } catch (const RuntimeError &error) {
+        MsgBox(error.description(), Msg::OKOnly, QString());
+        return false;
+    }
+    return true;
+}
+
+} // namespace vb

@@ -1,0 +1,156 @@
+#pragma once
+// The serial-port control of the forms, over QSerialPort.
+//
+// Port number N names a device: a file or symbolic link named "COMN" (any
+// case: "COM1", "com1") in the current directory when there is one, for
+// example `ln -s /dev/ttyUSB0 COM1`; else /dev/ttyS followed by N-1
+// (COM1 is /dev/ttyS0).
+//
+// Received bytes are collected in the control's own input buffer (at most
+// InBufferSize bytes; bytes that do not fit are dropped, with CommEvent
+// 1008) and the OnComm
+// event runs through the application's event dispatcher with CommEvent 2
+// once at least RThreshold bytes wait. Data arrives through the Qt event
+// loop, so the host's event loop (or DoEvents) must run.
+//
+// Property errors are run-time errors as the forms know them: 380 for an
+// invalid value, 8002 for a port that does not exist, 8005 for a port that
+// is already open or in use, 8010 for a device that cannot be opened for
+// another reason and 8018 for reading or writing a closed port.
+#include "runtime/control.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QSerialPort;
+
+namespace vb {
+
+// The CommEvent values the control raises.
+namespace CommEv {
+constexpr int Send = 1;    // fewer than SThreshold bytes wait to be sent
+constexpr int Receive = 2; // at least RThreshold bytes wait to be read
+constexpr int Eof = 7;     // an end-of-file byte (26) arrived, with EOFEnable
+constexpr int RxOver = 1008; // bytes were dropped: the input buffer was full
+} // namespace CommEv
+
+class CommControl : public Control
+{
+public:
+    CommControl(Form *form, const QString &name);
+    ~CommControl() override;
+
+    ControlKind kind() const override { return ControlKind::Other; }
+
+    // The device port number n maps to (see above).
+    static QString devicePath(int commPort);
+
+    int CommPort() const { return m_p.commPort; }
+    void setCommPort(int port); // 8002 outside 1..255, 8005 while open
+
+    // "baud,parity,data bits,stop bits", for example "9600,n,8,1"; parity
+    // n, e, o, m or s (any case), data bits 5 to 8, stop bits 1, 1.5 or 2.
+    // Read back in lower case. A bad text raises 380; an open port takes
+    // the new settings at once.
+    const QString &Settings() const { return m_p.settings; }
+    void setSettings(const QString &settings);
+
+    bool PortOpen() const;
+    // true opens the device (8005 when already open), false closes it
+    // (dropping what waits in the input buffer).
+    void setPortOpen(bool open);
+
+    int InputMode() const { return m_p.inputMode; } // 0 text, 1 binary
+    void setInputMode(int mode);
+    int InBufferSize() const { return m_p.inBufferSize; }
+    void setInBufferSize(int bytes);
+    int OutBufferSize() const { return m_p.outBufferSize; }
+    void setOutBufferSize(int bytes);
+    // Bytes one read takes; 0 takes all that wait.
+    int InputLen() const { return m_p.inputLen; }
+    void setInputLen(int bytes);
+    const QString &ParityReplace() const { return m_p.parityReplace; }
+    void setParityReplace(const QString &ch); // one character or ""
+    // The default is 1, not 0: the forms rely on a receive event whenever
+    // data waits and never set the threshold themselves. 0 raises none.
+    int RThreshold() const { return m_p.rThreshold; }
+    void setRThreshold(int bytes);
+    // Send event once fewer than this many bytes wait to be sent; 0 none.
+    int SThreshold() const { return m_p.sThreshold; }
+    void setSThreshold(int bytes);
+    // 0 none, 1 XON/XOFF, 2 RTS/CTS, 3 both (taken as RTS/CTS).
+    int Handshaking() const { return m_p.handshaking; }
+    void setHandshaking(int mode);
+    bool DTREnable() const { return m_p.dtrEnable; }
+    void setDTREnable(bool v);
+    bool RTSEnable() const { return m_p.rtsEnable; }
+    void setRTSEnable(bool v);
+    // With EOFEnable an arriving byte 26 raises CommEvent 7.
+    bool EOFEnable() const { return m_p.eofEnable; }
+    void setEOFEnable(bool v) { m_p.eofEnable = v; }
+    // With NullDiscard arriving zero bytes are dropped.
+    bool NullDiscard() const { return m_p.nullDiscard; }
+    void setNullDiscard(bool v) { m_p.nullDiscard = v; }
+
+    // Bytes waiting in the input buffer (8018 when closed).
+    int InBufferCount();
+    // Bytes waiting to be sent (8018 when closed).
+    int OutBufferCount() const;
+    // The event being handled (0 before any).
+    int CommEvent() const { return m_commEvent; }
+
+    // Takes InputLen bytes (all when 0 or fewer wait) from the input
+    // buffer; 8018 when closed. inputBytes() is the byte-mode read,
+    // Input() the text-mode read (each byte one Windows-1252 character).
+    // Both work in either InputMode.
+    QByteArray inputBytes();
+    QString Input();
+
+    // Sends text (as Windows-1252 bytes) or bytes; 8018 when closed.
+    void Output(const QString &text);
+    void Output(const QByteArray &bytes);
+
+    // The port's event, run through the application's event dispatcher.
+    std::function<void()> onComm;
+
+    // Unload puts the design state back, and a port is never open at
+    // design time: restoring closes it.
+    void saveDesign() override;
+    void restoreDesign() override;
+
+private:
+    void close();
+    void applyLine();
+    void received();
+    void sent();
+    void raiseEvent(int event);
+    [[noreturn]] void notOpen() const;
+
+    struct P {
+        int commPort = 1;
+        QString settings = QStringLiteral("9600,n,8,1");
+        int inputMode = 0;
+        int inBufferSize = 1024;
+        int outBufferSize = 512;
+        int inputLen = 0;
+        QString parityReplace = QStringLiteral("?");
+        int rThreshold = 1;
+        int sThreshold = 0;
+        int handshaking = 0;
+        bool dtrEnable = true;
+        bool rtsEnable = false;
+        bool eofEnable = false;
+        bool nullDiscard = false;
+    } m_p, m_d;
+
+    std::unique_ptr<QSerialPort> m_port;
+    QByteArray m_in;
+    int m_commEvent = 0;
+    bool m_inHandler = false;
+    bool m_arrivedInHandler = false;
+    bool m_sendPending = false;
+};
+
+} // namespace vb

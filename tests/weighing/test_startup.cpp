@@ -1,0 +1,108 @@
+// Start-up through "constr.txt", the shared objects, and the confirmation
+// box.
+#include "office.h"
+
+#include "weighing/msbox.h"
+
+#include "runtime/convert.h"
+
+using namespace vb;
+
+namespace {
+
+QByteArray readAll(const QString &name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void write(const QString &name, const QByteArray &bytes)
+{
+    QFile f(name);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+using StartUp = Office;
+
+TEST_F(StartUp, WritesTheDefaultConnectionWhenMissing)
+{
+    start();
+    EXPECT_EQ(readAll("constr.txt"), "DRIVER={Microsoft Access Driver (*.mdb)}; DBQ=wt.mdb\r\n");
+    EXPECT_TRUE(aminv::connected());
+    EXPECT_TRUE(form1->visible());
+    EXPECT_FALSE(form1->modal());
+}
+
+TEST_F(StartUp, UsesOnlyTheFirstLineAndNeverRewritesTheFile)
+{
+    ASSERT_TRUE(QFile::copy("wt.mdb", "office.mdb"));
+    const QByteArray content = "PROVIDER=Microsoft.Jet.OLEDB.3.51;Data Source=office.mdb;\nDBQ=wt.mdb\r\nmore\r\n";
+    write("CONSTR.TXT", content);
+    prepare({Sql("delete from counter")}); // wt.mdb: no settings row
+    start();
+    EXPECT_EQ(readAll("CONSTR.TXT"), content);
+    EXPECT_FALSE(QFile::exists("constr.txt") && readAll("constr.txt") != content)
+        << "no second file is written beside the existing one";
+    EXPECT_NE(form1->Marque, "") << "the settings came from office.mdb, the first line's file";
+}
+
+TEST_F(StartUp, FailsClearlyWithoutADatabase)
+{
+    QFile::remove("wt.mdb");
+    try {
+        aminv::Main();
+        FAIL() << "Main opened a database that is not there";
+    } catch (const RuntimeError &e) {
+        EXPECT_TRUE(e.description().contains("wt.mdb")) << e.description().toStdString();
+    }
+    EXPECT_FALSE(QFile::exists("wt.mdb")) << "no empty database is made in its place";
+    EXPECT_FALSE(aminv::connected());
+}
+
+TEST_F(StartUp, AnEmptyConnectionFileIsAnError)
+{
+    write("constr.txt", "");
+    EXPECT_THROW(aminv::Main(), RuntimeError);
+    EXPECT_EQ(readAll("constr.txt"), "") << "the file is not rewritten";
+}
+
+TEST_F(StartUp, MainRecordsetHoldsOneQueryAtATime)
+{
+    start();
+    Recordset &rs = aminv::mainRs();
+    rs.Open("select * from counter", aminv::dbConn(), 3, 3, -1);
+    EXPECT_THROW(rs.Open("select * from emp", aminv::dbConn(), 3, 3, -1), RuntimeError);
+    rs.Close();
+    aminv::release();
+    EXPECT_THROW(aminv::mainRs(), RuntimeError) << "released objects raise an error, not a crash";
+}
+
+using ConfirmationBox = Office;
+
+TEST_F(ConfirmationBox, ReturnsTheAnswer)
+{
+    start();
+    struct Case {
+        const char *button;
+        int answer;
+    } cases[] = {{"OKButton", 6}, {"cmdCancel", 7}, {"", 7}};
+    host.onModal("msbox", [&](Form &) {});
+    EXPECT_EQ(aminv::ConfirmBox("Do You Want To Save").toInt(), 0) << "closed on first use: 0";
+    for (const Case &c : cases) {
+        QString pressed;
+        host.onModal("msbox", [&](Form &f) {
+            auto &box = static_cast<msbox &>(f);
+            pressed = box.msgtxt.Caption();
+            if (*c.button)
+                ui::click(*box.control(c.button));
+        });
+        EXPECT_EQ(aminv::ConfirmBox("Do You Want To Save").toInt(), c.answer) << c.button;
+        EXPECT_EQ(pressed, "Do You Want To Save");
+    }
+    auto &box = app().form<msbox>("msbox");
+    EXPECT_EQ(box.Caption(), "Varnock");
+    EXPECT_EQ(box.OKButton.Caption(), "Ok");
+}
+
+} // namespace

@@ -1,0 +1,108 @@
+#include "aminv.h"
+
+#include "msbox.h"
+
+#include "database/database.h"
+#include "runtime/errors.h"
+#include "runtime/form.h"
+
+#include <QDir>
+#include <QFile>
+#include <memory>
+
+namespace aminv {
+
+namespace {
+
+std::unique_ptr<vb::Connection> g_dbConn;
+std::unique_ptr<vb::Recordset> g_mainRs;
+std::unique_ptr<vb::Recordset> g_auxRs;
+std::unique_ptr<vb::Command> g_sharedCmd;
+
+template <class T> T &use(const std::unique_ptr<T> &p)
+{
+    if (!p)
+        throw vb::RuntimeError(91, QStringLiteral("Object variable or With block variable not set"));
+    return *p;
+}
+
+// The name of a file in the current directory, matched without regard to
+// case; empty when there is none.
+QString findFile(const QString &name)
+{
+    const QStringList entries = QDir::current().entryList(QDir::Files);
+    for (const QString &e : entries)
+        if (e.compare(name, Qt::CaseInsensitive) == 0)
+            return e;
+    return QString();
+}
+
+QString readFirstLine()
+{
+    QFile f(findFile(QStringLiteral("constr.TXT")));
+    if (!f.open(QIODevice::ReadOnly))
+        throw vb::RuntimeError::fileNotFound();
+    const QByteArray bytes = f.readAll();
+    if (bytes.isEmpty())
+        throw vb::RuntimeError(62, QStringLiteral("Input past end of file"));
+    qsizetype end = bytes.size();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        if (bytes[i] == '\r' || bytes[i] == '\n') {
+            end = i;
+            break;
+        }
+    return QString::fromLatin1(bytes.left(end));
+}
+
+} // namespace
+
+vb::Connection &dbConn() { return use(g_dbConn); }
+vb::Recordset &mainRs() { return use(g_mainRs); }
+vb::Recordset &auxRs() { return use(g_auxRs); }
+vb::Command &sharedCmd() { return use(g_sharedCmd); }
+bool connected() { return g_dbConn != nullptr; }
+
+void Main()
+{
+    if (findFile(QStringLiteral("constr.txt")).isEmpty()) {
+        QFile f(QStringLiteral("constr.txt"));
+        if (!f.open(QIODevice::WriteOnly))
+            throw vb::RuntimeError(75, QStringLiteral("Path/File access error: constr.txt"));
+        f.write(QByteArray(DefaultConnection) + "\r\n");
+    }
+    const QString connection = readFirstLine();
+
+    auto conn = std::make_unique<vb::Connection>();
+    conn->setCursorLocation(3);
+    conn->Open(connection, QString(), QString(), -1);
+    g_dbConn = std::move(conn);
+
+    g_mainRs = std::make_unique<vb::Recordset>();
+    g_auxRs = std::make_unique<vb::Recordset>();
+    g_sharedCmd = std::make_unique<vb::Command>();
+    g_sharedCmd->setActiveConnection(g_dbConn.get());
+
+    vb::app().form(QStringLiteral("Form1")).Show(false);
+}
+
+void release()
+{
+    if (g_mainRs && g_mainRs->isOpen())
+        g_mainRs->Close();
+    g_mainRs.reset();
+    g_sharedCmd.reset();
+    if (g_dbConn)
+        g_dbConn->Close();
+    g_dbConn.reset();
+}
+
+QVariant ConfirmBox(const QString &text)
+{
+    auto &box = vb::app().form<msbox>(msbox::Name);
+    box.Load();
+    box.msgtxt.setCaption(text);
+    box.Show(true);
+    return QVariant::fromValue<int16_t>(box.stat);
+}
+
+} // namespace aminv

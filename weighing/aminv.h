@@ -1,0 +1,35 @@
+#pragma once
+// The start-up module: the program's entry, the shared database objects
+// every form runs its statements through, and the shared routines.
+#include <QString>
+#include <QVariant>
+
+namespace vb {
+class Connection;
+class Recordset;
+class Command;
+} // namespace vb
+
+namespace aminv {
+
+// The shared objects. Using one after the main form released it raises
+// error 91.
+vb::Connection &dbConn();
+vb::Recordset &mainRs();
+vb::Recordset &auxRs();
+vb::Command &sharedCmd();
+bool connected();
+
+// Finds or writes "constr.txt", opens the connection, creates the shared
+// objects and shows Form1 modeless.
+void Main();
+// Form1's unload: releases dbConn, mainRs and sharedCmd (auxRs stays).
+void release();
+
+// Shows the confirmation box with a question; 6 for "Ok", 7 for "Cancel".
+QVariant ConfirmBox(const QString &text);
+
+// The default connection line written when "constr.txt" is missing.
+inline constexpr const char *DefaultConnection = "DRIVER={Microsoft Access Driver (*.mdb)}; DBQ=wt.mdb";
+
+} // namespace aminv

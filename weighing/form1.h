@@ -1,0 +1,137 @@
+#pragma once
+// The main weighing screen: the scale office's hub. It reads the live
+// weight from the indicator, keeps the ticket on screen, and opens every
+// other form from its function keys, buttons and popup menus.
+#include "runtime/form.h"
+#include "serial/commcontrol.h"
+
+#include <QByteArray>
+
+namespace vb {
+class Recordset;
+}
+
+class Form1 : public vb::Form
+{
+public:
+    Form1();
+    static constexpr const char *Name = "Form1";
+
+    // Public state, read and written by other forms.
+    double mstage = 0;
+    bool moral = false;
+    bool mprintstyle = false;
+    bool mprintformat = false;
+    double mprintcopy = 0;
+    QString mprintfnm;
+    bool mpublic = false;
+    bool mAuto = false;
+    QString Marque;
+    double mweight = 0;
+    bool musb = false;
+    QString mmachtyp;
+    bool prnusb = false;
+    double mSmsPort = 0;
+    bool dbAddnewFlag = false;
+
+    // Controls.
+    vb::Label Label1{this, "Label1"}; // live weight
+    vb::TextBox Text1{this, "Text1"}; // receive box of the indicator
+    vb::ControlArray<vb::Label> lblLabels{this, "lblLabels", 0, 20};
+    vb::TextBox num{this, "num"};
+    vb::Frame Frame1{this, "Frame1"};
+    vb::ControlArray<vb::OptionButton> Option1{this, "Option1", {0, 1}, &Frame1};
+    vb::ToggleButton ToggleButton1{this, "ToggleButton1"};
+    vb::ComboBox Combo4{this, "Combo4"};
+    vb::ComboBox Combo1{this, "Combo1"};
+    vb::ComboBox Combo2{this, "Combo2"};
+    vb::ComboBox Combo3{this, "Combo3"};
+    vb::ControlArray<vb::TextBox> txtFields{this, "txtFields", {2, 3, 9, 4, 5, 0, 6, 8}};
+    vb::CommandButton Command3{this, "Command3"};
+    vb::CommandButton Command1{this, "Command1"};
+    vb::CommandButton Command2{this, "Command2"};
+    vb::CommandButton cmdDelete{this, "cmdDelete"};
+    vb::CommandButton cmdLocate{this, "cmdLocate"};
+    vb::CommandButton cmdPrint{this, "cmdPrint"};
+    vb::CommandButton cmdSetting{this, "cmdSetting"};
+    vb::CommandButton cmdUpdate{this, "cmdUpdate"};
+    vb::CommandButton cmdClose{this, "cmdClose"};
+    vb::Timer Timer1{this, "Timer1", 500};
+    vb::Timer Timer2{this, "Timer2", 25};
+    vb::CommControl MSComm1{this, "MSComm1"};
+    vb::CommControl MSComm2{this, "MSComm2"};
+    vb::CommControl MSComm3{this, "MSComm3"};
+    vb::Menu pl{this, "pl", "printlist"};
+    vb::Menu mast{this, "mast", "Master"};
+
+    // Event handlers.
+    void Form_Load();
+    void Form_KeyDown(int &KeyCode, int Shift);
+    void Form_Resize();
+    void Form_Unload(int &Cancel);
+    void Command3_Click();
+    void Command1_Click();
+    void Command2_Click();
+    void cmdDelete_Click();
+    void cmdLocate_Click();
+    void cmdPrint_Click();
+    void cmdSetting_Click();
+    void cmdUpdate_Click();
+    void cmdClose_Click();
+    void snw_Click();
+    void dw_Click();
+    void mw_Click();
+    void sw_Click();
+    void vw_Click();
+    void rw_Click();
+    void dupslip_Click();
+    void mtruck_Click();
+    void mrece_Click();
+    void mmate_Click();
+    void msup_Click();
+    void intg_Click();
+    void Timer1_Timer();
+    void Timer2_Timer();
+
+    // Indicator reading.
+    void MSComm1_OnComm();
+    void MSComm2_OnComm();
+    void MSComm3_OnComm();
+    void Text1_Change();
+
+    // Ticket editing.
+    void num_GotFocus();
+    void num_LostFocus();
+    void num_KeyDown(int &KeyCode, int Shift);
+    void num_KeyPress(int &KeyAscii);
+    void Label1_Change();
+    void Combo4_GotFocus();
+    void Combo4_Click();
+    void Combo4_KeyPress(int &KeyAscii);
+    void Combo2_KeyPress(int &KeyAscii);
+    void Combo1_KeyPress(int &KeyAscii);
+    void Combo3_KeyPress(int &KeyAscii);
+    void Option1_Click(int Index);
+    void Option1_KeyPress(int Index, int &KeyAscii);
+    void ToggleButton1_Change();
+    void ToggleButton1_Click();
+    void ToggleButton1_KeyPress(int &KeyAscii);
+    void txtFields_GotFocus(int Index);
+    void txtFields_Change(int Index);
+    void txtFields_KeyPress(int Index, int &KeyAscii);
+    void txtFields_LostFocus(int Index);
+
+private:
+    void layout();
+    void wire();
+    void ShowWeight(vb::TextBox &box, QString &data);
+    void showModal(const char *formName);
+    double weightOf(int index) const;
+    QString dateNow() const;
+    QString timeNow() const;
+    // Next ticket number: highest stored + 1, or 1 for an empty table.
+    QString nextTicketNumber();
+    void lockTicket();
+
+    QByteArray m_commData; // what the Normal handler last read
+};
