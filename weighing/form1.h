@@ -98,6 +98,9 @@ public:
     void MSComm2_OnComm();
     void MSComm3_OnComm();
     void Text1_Change();
+    // Shows a reading as the live weight, or in USB mode appends it to the
+    // receive box.
+    void ShowWeight(vb::TextBox &box, QString &data);
 
     // Ticket editing.
     void num_GotFocus();
@@ -124,7 +127,6 @@ public:
 private:
     void layout();
     void wire();
-    void ShowWeight(vb::TextBox &box, QString &data);
     void showModal(const char *formName);
     double weightOf(int index) const;
     QString dateNow() const;

@@ -54,6 +54,8 @@ bool trapAndShow(const std::function<void()> &body)
     try {
         body();
     } catch (const RuntimeError &error) {
+        // The handler is left: a transaction it opened is not finished.
+        App::instance().runErrorHooks();
         MsgBox(error.description(), Msg::OKOnly, QString());
         return false;
     }

@@ -170,6 +170,11 @@ void Form::Load()
     if (m_loaded)
         return;
     m_loaded = true;
+    // Timers of a loaded form run, shown or not.
+    if (App::instance().hasHost())
+        for (Control *c : m_controls)
+            if (c->kind() == ControlKind::Timer)
+                App::instance().host().timerChanged(*static_cast<Timer *>(c));
     Control::raise(onLoad);
 }
 
@@ -318,15 +323,20 @@ void App::dispatch(const std::function<void()> &event)
         description = QString::fromUtf8(e.what());
     }
     m_lastError = number;
-    for (auto &hook : m_errorHooks) {
-        try {
-            hook();
-        } catch (...) {
-        }
-    }
+    runErrorHooks();
     if (m_host && !m_ended) {
         try {
             m_host->msgBox(description, Msg::OKOnly | Msg::Critical, m_title);
+        } catch (...) {
+        }
+    }
+}
+
+void App::runErrorHooks()
+{
+    for (auto &hook : m_errorHooks) {
+        try {
+            hook();
         } catch (...) {
         }
     }

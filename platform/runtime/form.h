@@ -167,6 +167,8 @@ public:
     // Called on an untrapped error before it is shown (the database layer
     // rolls back an open transaction here).
     void addErrorHook(std::function<void()> hook) { m_errorHooks.push_back(std::move(hook)); }
+    // Runs the hooks; also used by a trap that leaves its handler.
+    void runErrorHooks();
     // The error the dispatcher last reported (tests look at it).
     int lastErrorNumber() const { return m_lastError; }
 

@@ -88,6 +88,15 @@ TEST_F(Durability, UntrappedErrorInAnEventRollsBackItsTransaction)
         execute("delete from suppmast");
         throw RuntimeError::database(QStringLiteral("disk trouble"));
     });
+    EXPECT_FALSE(conn.inTransaction());
+    // A handler whose trap shows the error and leaves rolls back as well.
+    vb::App::instance().dispatch([&] {
+        vb::trapAndShow([&] {
+            conn.BeginTrans();
+            execute("delete from suppmast");
+            throw RuntimeError::typeMismatch();
+        });
+    });
     vb::App::instance().setHost(nullptr);
     EXPECT_EQ(vb::App::instance().lastErrorNumber(), RuntimeError::DatabaseErrorNumber);
     EXPECT_FALSE(conn.inTransaction());

@@ -4,6 +4,8 @@
 
 #include "runtime/convert.h"
 
+#include <random>
+
 using namespace vb;
 
 namespace {
@@ -23,6 +25,8 @@ TEST_F(MainScreen, OpensOnANewTicketNumberedAfterTheHighest)
     EXPECT_FALSE(f.mAuto) << "capture waits for the truck box";
     EXPECT_FALSE(f.lblLabels(17).Caption().isEmpty());
     EXPECT_GT(f.Combo1.ListCount(), 0) << "the combos are filled from the masters";
+    EXPECT_FALSE(f.MSComm1.PortOpen() || f.MSComm2.PortOpen() || f.MSComm3.PortOpen())
+        << "machine type 2 opens no port";
 }
 
 TEST_F(MainScreen, NextNumberFollowsTheHighestStoredTicket)
@@ -362,6 +366,28 @@ TEST_F(MainScreen, StaysMaximized)
     EXPECT_EQ(f.WindowState(), WindowState::Maximized);
     f.setWindowState(WindowState::Minimized);
     EXPECT_EQ(f.WindowState(), WindowState::Minimized);
+}
+
+TEST_F(MainScreen, RandomReadingsKeepTheReceiveBoxShort)
+{
+    Form1 &f = start();
+    std::mt19937 rng(3);
+    std::uniform_int_distribution<int> len(0, 40), byte(0, 255);
+    for (bool usb : {true, false}) {
+        f.musb = usb;
+        for (const char *type : {"1", "2"}) {
+            f.mmachtyp = type;
+            for (int run = 0; run < 2000; ++run) {
+                QByteArray bytes;
+                for (int i = len(rng); i > 0; --i)
+                    bytes.append(char(byte(rng)));
+                QString data = fromAnsi(bytes);
+                f.ShowWeight(f.Text1, data);
+                ASSERT_LE(f.Text1.Text().size(), 100 + 40) << "usb " << usb << " type " << type;
+            }
+        }
+    }
+    EXPECT_TRUE(host.boxes().empty());
 }
 
 } // namespace

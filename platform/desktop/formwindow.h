@@ -1,0 +1,80 @@
+#pragma once
+// A form shown as a real window. Each control becomes the matching widget
+// at its twips geometry (15 twips to the pixel). The widgets only show what
+// the controls hold: every key, click and focus change of the operator goes
+// through the runtime's input entry points, and the form's observer brings
+// each change back to the widget at once.
+#include "runtime/form.h"
+
+#include <QHash>
+#include <QWidget>
+#include <map>
+
+class QTreeView;
+
+namespace vb {
+
+class ListViewModel;
+
+class FormWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit FormWindow(Form &form, QWidget *parent = nullptr);
+    ~FormWindow() override;
+
+    Form &form() const { return m_form; }
+    // The widget showing a control; null for controls without one (timers,
+    // menus, non-visual controls).
+    QWidget *widget(const Control &control) const;
+    // The control a widget (or one of its inner parts) shows.
+    Control *control(const QObject *widget) const;
+
+    // Brings every widget and the window itself in line with the form.
+    void refreshAll();
+    // Applies the form's window state, position and size, then shows it.
+    void showForm();
+    // Gives the keyboard focus to the widget of the form's active control.
+    void syncFocus();
+
+    static constexpr int TwipsPerPixel = 15;
+    // Colours as the forms store them (0x00BBGGRR, system colours with the
+    // high bit set); invalid for a system colour that keeps the default.
+    static QColor colour(uint32_t value, const QPalette &palette);
+    // A font for a face name the forms use, with fallbacks found here.
+    static QFont font(const QString &name, double points, bool bold);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void build();
+    QWidget *makeWidget(Control &c);
+    void watch(QObject *part, Control &c);
+    void observe(Control *c, Change what);
+    void refresh(Control &c);
+    void refreshForm();
+    void refreshSelection(Control &c);
+    void reloadList(Control &c);
+    void applyPalette(Control &c, QWidget *w);
+    // Key handling shared by the window and the control widgets; returns
+    // true when the key was taken.
+    bool handleKey(QKeyEvent *event, Control *target);
+    void pageList(ListView &list, int code);
+    bool handleMouse(QObject *watched, QMouseEvent *event, Control &c);
+    void focusFromQt(Control &c, QWidget *w);
+
+    Form &m_form;
+    std::map<const Control *, QWidget *> m_widgets;
+    QHash<const QObject *, Control *> m_parts;
+    std::map<const Control *, ListViewModel *> m_models;
+    int m_syncing = 0; // > 0 while the window mirrors the form
+};
+
+} // namespace vb

@@ -1,0 +1,360 @@
+#include "qthost.h"
+
+#include "formwindow.h"
+#include "runtime/errors.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace vb {
+
+QtHost::QtHost(QObject *parent) : QObject(parent)
+{
+    // Windows are hidden, never closed, when forms unload: the program's
+    // life follows its forms, not its windows.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    App::instance().setHost(this);
+}
+
+QtHost::~QtHost()
+{
+    for (auto &[t, qt] : m_timers)
+        delete qt;
+    m_timers.clear();
+    for (auto &[f, w] : m_windows)
+        delete w;
+    m_windows.clear();
+    while (m_overrideCursors > 0) {
+        QGuiApplication::restoreOverrideCursor();
+        --m_overrideCursors;
+    }
+    App &a = App::instance();
+    if (a.hasHost() && &a.host() == this)
+        a.setHost(nullptr);
+}
+
+int QtHost::run(const std::function<void()> &start)
+{
+    App &a = App::instance();
+    a.dispatch(start);
+    if (a.ended() || !a.anyLoaded())
+        return 0;
+    return QApplication::exec();
+}
+
+FormWindow &QtHost::window(Form &form)
+{
+    auto it = m_windows.find(&form);
+    if (it != m_windows.end())
+        return *it->second;
+    auto *w = new FormWindow(form);
+    m_windows[&form] = w;
+    return *w;
+}
+
+FormWindow *QtHost::findWindow(const Form &form) const
+{
+    auto it = m_windows.find(&form);
+    return it == m_windows.end() ? nullptr : it->second;
+}
+
+QTimer *QtHost::qtimer(const Timer &timer) const
+{
+    auto it = m_timers.find(&timer);
+    return it == m_timers.end() ? nullptr : it->second;
+}
+
+QWidget *QtHost::dialogParent() const
+{
+    if (!m_modal.empty())
+        if (FormWindow *w = findWindow(*m_modal.back().form))
+            if (w->isVisible())
+                return w;
+    if (QWidget *w = QApplication::activeWindow())
+        return w;
+    for (auto &[f, w] : m_windows)
+        if (w->isVisible())
+            return w;
+    return nullptr;
+}
+
+// ---- boxes ------------------------------------------------------------------------
+
+int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
+{
+    QMessageBox box(dialogParent());
+    box.setWindowTitle(title);
+    box.setTextFormat(Qt::PlainText);
+    QString text = prompt;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(text);
+    switch (buttons & 0x70) {
+    case Msg::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Msg::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Msg::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Msg::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
+    }
+    // Buttons in the order the answers are numbered, and the answer the
+    // box gives when it is closed without one.
+    std::vector<std::pair<QMessageBox::StandardButton, int>> set;
+    int escape = Msg::OK;
+    switch (buttons & 7) {
+    case Msg::OKCancel:
+        set = {{QMessageBox::Ok, Msg::OK}, {QMessageBox::Cancel, Msg::Cancel}};
+        escape = Msg::Cancel;
+        break;
+    case Msg::YesNoCancel:
+        set = {{QMessageBox::Yes, Msg::Yes}, {QMessageBox::No, Msg::No}, {QMessageBox::Cancel, Msg::Cancel}};
+        escape = Msg::Cancel;
+        break;
+    case Msg::YesNo:
+        set = {{QMessageBox::Yes, Msg::Yes}, {QMessageBox::No, Msg::No}};
+        escape = Msg::No;
+        break;
+    default:
+        set = {{QMessageBox::Ok, Msg::OK}};
+        break;
+    }
+    std::vector<QPushButton *> made;
+    for (auto &[standard, answer] : set) {
+        made.push_back(box.addButton(standard));
+        if (answer == escape)
+            box.setEscapeButton(made.back());
+    }
+    size_t defaultButton = size_t((buttons >> 8) & 3);
+    box.setDefaultButton(made[defaultButton < made.size() ? defaultButton : 0]);
+    box.exec();
+    for (size_t i = 0; i < made.size(); ++i)
+        if (box.clickedButton() == made[i])
+            return set[i].second;
+    return escape;
+}
+
+QString QtHost::inputBox(const QString &prompt, const QString &title, const QString &defaultText,
+                         std::optional<QPoint> pos)
+{
+    QInputDialog dialog(dialogParent());
+    dialog.setWindowTitle(title);
+    QString text = prompt;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    dialog.setLabelText(text);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(defaultText);
+    if (pos)
+        dialog.move(pos->x() / FormWindow::TwipsPerPixel, pos->y() / FormWindow::TwipsPerPixel);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.textValue();
+}
+
+// ---- programs, clock, events --------------------------------------------------------
+
+void QtHost::shell(const QString &program, int windowStyle)
+{
+    Q_UNUSED(windowStyle); // the programs started here open no windows of ours
+    QStringList words = QProcess::splitCommand(program.trimmed());
+    if (words.isEmpty())
+        throw RuntimeError::fileNotFound();
+    QString name = words.takeFirst();
+    QFileInfo file(QDir::current().absoluteFilePath(name));
+    QString path;
+    if (file.isFile()) {
+        path = file.absoluteFilePath();
+    } else if (!name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))) {
+        // A bare name is also looked for along the path, as Windows does.
+        path = QStandardPaths::findExecutable(name);
+    }
+    if (path.isEmpty())
+        throw RuntimeError::fileNotFound();
+    bool started = false;
+    if (QFileInfo(path).isExecutable()) {
+        // Batch files and programs named for Windows run as themselves
+        // when they are executable here (a script called "uprint.bat").
+        started = QProcess::startDetached(path, words, QDir::currentPath());
+    } else {
+        started = QProcess::startDetached(QStringLiteral("/bin/sh"), QStringList{path} + words,
+                                          QDir::currentPath());
+    }
+    if (!started)
+        throw RuntimeError::fileNotFound();
+}
+
+QDateTime QtHost::now() { return QDateTime::currentDateTime(); }
+
+double QtHost::rnd() { return QRandomGenerator::global()->generateDouble(); }
+
+void QtHost::doEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void QtHost::endProgram()
+{
+    for (auto &[t, qt] : m_timers)
+        if (qt)
+            qt->stop();
+    for (Modal &m : m_modal)
+        m.loop->quit();
+    for (auto &[f, w] : m_windows)
+        w->hide();
+    QCoreApplication::exit(0);
+}
+
+void QtHost::setScreenMousePointer(int pointer)
+{
+    if (pointer == 11 || pointer == 13) {
+        if (m_overrideCursors == 0) {
+            QGuiApplication::setOverrideCursor(pointer == 11 ? Qt::WaitCursor : Qt::BusyCursor);
+            m_overrideCursors = 1;
+        } else {
+            QGuiApplication::changeOverrideCursor(pointer == 11 ? Qt::WaitCursor : Qt::BusyCursor);
+        }
+        return;
+    }
+    while (m_overrideCursors > 0) {
+        QGuiApplication::restoreOverrideCursor();
+        --m_overrideCursors;
+    }
+}
+
+// ---- forms --------------------------------------------------------------------------
+
+void QtHost::formShown(Form &form, bool modal)
+{
+    FormWindow &w = window(form);
+    Qt::WindowModality wanted = modal ? Qt::ApplicationModal : Qt::NonModal;
+    if (w.windowModality() != wanted) {
+        if (w.isVisible())
+            w.hide(); // modality takes effect on the next show
+        w.setWindowModality(wanted);
+    }
+    w.showForm();
+    syncTimers(form);
+}
+
+void QtHost::formHidden(Form &form)
+{
+    if (FormWindow *w = findWindow(form))
+        w->hide();
+    for (Modal &m : m_modal)
+        if (m.form == &form)
+            m.loop->quit();
+}
+
+void QtHost::runModal(Form &form)
+{
+    QEventLoop loop;
+    m_modal.push_back({&form, &loop});
+    App &a = App::instance();
+    // The loop is left when the form hides or unloads, or the program ends.
+    while (form.loaded() && form.visible() && !a.ended() && !QCoreApplication::closingDown())
+        loop.exec(QEventLoop::DialogExec);
+    m_modal.erase(std::remove_if(m_modal.begin(), m_modal.end(), [&](const Modal &m) { return m.loop == &loop; }),
+                  m_modal.end());
+}
+
+int QtHost::popupMenu(Form &form, Menu &menu)
+{
+    FormWindow &w = window(form);
+    QMenu popup(&w);
+    const auto &items = menu.items();
+    for (size_t i = 0; i < items.size(); ++i) {
+        const MenuItem &item = *items[i];
+        if (!item.Visible())
+            continue;
+        if (item.Caption() == QLatin1String("-")) {
+            popup.addSeparator();
+            continue;
+        }
+        QAction *action = popup.addAction(item.Caption());
+        action->setEnabled(item.Enabled());
+        action->setData(int(i));
+    }
+    QAction *picked = popup.exec(QCursor::pos());
+    return picked ? picked->data().toInt() : -1;
+}
+
+// ---- timers -------------------------------------------------------------------------
+
+bool QtHost::timerAlive(const Timer *timer) const
+{
+    for (Form *f : App::instance().instances())
+        for (Control *c : f->controls())
+            if (c == timer)
+                return true;
+    return false;
+}
+
+void QtHost::timerChanged(Timer &timer)
+{
+    QTimer *&qt = m_timers[&timer];
+    if (!timer.running()) {
+        if (qt)
+            qt->stop();
+        return;
+    }
+    if (!qt) {
+        qt = new QTimer(this);
+        const Timer *key = &timer;
+        connect(qt, &QTimer::timeout, this, [this, key] {
+            QTimer *self = m_timers[key];
+            if (!timerAlive(key)) {
+                self->stop();
+                return;
+            }
+            // A handler that lets events run (DoEvents, a box, a modal
+            // form) does not see its own timer again until it returns.
+            if (self->property("ticking").toBool())
+                return;
+            self->setProperty("ticking", true);
+            const_cast<Timer *>(key)->tick();
+            if (m_timers.count(key))
+                self->setProperty("ticking", false);
+        });
+    }
+    qt->start(timer.Interval()); // a new interval counts from now
+}
+
+void QtHost::syncTimers(Form &form)
+{
+    for (Control *c : form.controls())
+        if (c->kind() == ControlKind::Timer) {
+            auto *t = static_cast<Timer *>(c);
+            QTimer *qt = qtimer(*t);
+            if (t->running() != (qt && qt->isActive()))
+                timerChanged(*t);
+        }
+}
+
+void QtHost::allFormsUnloaded()
+{
+    // Checked once the current event is done: its code may load a form yet.
+    QMetaObject::invokeMethod(
+        this,
+        [] {
+            if (!App::instance().anyLoaded())
+                QCoreApplication::exit(0);
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace vb

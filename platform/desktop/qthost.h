@@ -1,0 +1,79 @@
+#pragma once
+// The host the programs run on: message and input boxes as Qt dialogs,
+// forms as windows, timers as QTimers, modal forms in nested event loops,
+// programs started detached.
+//
+//     QApplication app(argc, argv);
+//     vb::QtHost host;                 // installs itself as the host
+//     vb::app().registerForm(...);
+//     return host.run([] { vb::app().form("Form1").Show(); });
+#include "runtime/form.h"
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <vector>
+
+class QEventLoop;
+class QTimer;
+
+namespace vb {
+
+class FormWindow;
+
+class QtHost : public QObject, public Host
+{
+    Q_OBJECT
+public:
+    // Becomes the application's host; the destructor closes every window
+    // and gives the host up.
+    explicit QtHost(QObject *parent = nullptr);
+    ~QtHost() override;
+
+    // Runs the program's start (Sub Main, or showing the first form)
+    // through the event dispatcher, then the event loop while any form is
+    // loaded. Returns the application's exit code.
+    int run(const std::function<void()> &start);
+
+    // The window of a form, made on first use.
+    FormWindow &window(Form &form);
+    // The window if it exists.
+    FormWindow *findWindow(const Form &form) const;
+    // How many modal loops are running (the innermost form is waited for).
+    int modalDepth() const { return int(m_modal.size()); }
+    // The QTimer driving a runtime timer, if the host started one.
+    QTimer *qtimer(const Timer &timer) const;
+
+    int msgBox(const QString &prompt, int buttons, const QString &title) override;
+    QString inputBox(const QString &prompt, const QString &title, const QString &defaultText,
+                     std::optional<QPoint> pos) override;
+    void shell(const QString &program, int windowStyle) override;
+    QDateTime now() override;
+    double rnd() override;
+    void doEvents() override;
+    void endProgram() override;
+    void setScreenMousePointer(int pointer) override;
+    void formShown(Form &form, bool modal) override;
+    void formHidden(Form &form) override;
+    void runModal(Form &form) override;
+    int popupMenu(Form &form, Menu &menu) override;
+    void timerChanged(Timer &timer) override;
+    void allFormsUnloaded() override;
+
+private:
+    void syncTimers(Form &form);
+    bool timerAlive(const Timer *timer) const;
+    QWidget *dialogParent() const;
+
+    std::map<const Form *, FormWindow *> m_windows;
+    std::map<const Timer *, QTimer *> m_timers;
+    struct Modal {
+        Form *form;
+        QEventLoop *loop;
+    };
+    std::vector<Modal> m_modal;
+    int m_overrideCursors = 0;
+};
+
+} // namespace vb

@@ -1,0 +1,32 @@
+// Varnock, the current edition: the start-up module's Main on the desktop.
+#include "desktop/qthost.h"
+#include "weighing/aminv.h"
+#include "weighing/registry.h"
+
+#include "runtime/errors.h"
+#include "runtime/form.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Varnock"));
+    vb::QtHost host;
+    vb::App &app = vb::App::instance();
+    app.setHost(&host);
+    app.setTitle(QStringLiteral("Varnock"));
+    registerWeighingForms();
+
+    try {
+        aminv::Main();
+    } catch (const vb::RuntimeError &e) {
+        host.msgBox(e.description(), vb::Msg::OKOnly | vb::Msg::Critical, app.title());
+        return 1;
+    } catch (const vb::ProgramEnded &) {
+        return 0;
+    }
+    if (!app.anyLoaded() || app.ended())
+        return 0;
+    return qapp.exec();
+}

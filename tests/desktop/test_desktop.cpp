@@ -1,0 +1,589 @@
+// The desktop host: a fixture form rendered as a real window and driven
+// with Qt's own key and mouse events.
+#include "desktop/formwindow.h"
+#include "desktop/qthost.h"
+#include "runtime/convert.h"
+#include "runtime/input.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QMenu>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+using namespace vb;
+using Log = std::vector<QString>;
+
+namespace {
+
+class Fixture : public Form
+{
+public:
+    Fixture() : Form("frmFixture")
+    {
+        setCaption("Weighing fixture");
+        Move(0, 0, 8400, 6600);
+        lblName.setCaption("&Name:");
+        lblName.Move(240, 285, 1100, 255);
+        txtName.Move(1440, 240, 2400, 315);
+        lblCode.setCaption("Code:");
+        lblCode.Move(240, 690, 1100, 255);
+        txtCode.Move(1440, 645, 2400, 315);
+        lblMaterial.setCaption("Material:");
+        lblMaterial.Move(240, 1095, 1100, 255);
+        cboMaterial.Move(1440, 1050, 2400, 315);
+        for (const char *m : {"Sand", "Coal", "Gravel"})
+            cboMaterial.AddItem(m);
+        fraDirection.setCaption("Direction");
+        fraDirection.Move(4200, 150, 2400, 1215);
+        optDirection(0).setCaption("Inward");
+        optDirection(0).Move(240, 360, 1800, 285);
+        optDirection(1).setCaption("Outward");
+        optDirection(1).Move(240, 720, 1800, 285);
+        tglAuto.setCaption("Auto");
+        tglAuto.Move(6840, 240, 1200, 375);
+        cmdOpen.setCaption("&Open");
+        cmdOpen.Move(6840, 690, 1200, 375);
+        cmdOK.setCaption("OK");
+        cmdOK.setDefault(true);
+        cmdOK.Move(6840, 1140, 1200, 375);
+        lvwTickets.Move(240, 1680, 7800, 3600);
+        lvwTickets.addColumn("no", "Ticket", 1200);
+        lvwTickets.addColumn("truck", "Truck", 2400);
+        lvwTickets.addColumn("net", "Net weight", 1800);
+        for (int i = 1; i <= 8; ++i) {
+            int row = lvwTickets.addItem(QString("k%1").arg(i), QString("%1").arg(1000 + i));
+            lvwTickets.setSubItem(row, 1, QString("TRK %1").arg(i * 111));
+            lvwTickets.setSubItem(row, 2, QString("%1").arg(i * 1250));
+        }
+        lblStatus.setCaption("Ready");
+        lblStatus.Move(240, 5460, 7800, 255);
+
+        for (Control *c : controls()) {
+            Control *cc = c;
+            cc->onGotFocus = [this, cc] { log.push_back("Got " + cc->fullName()); };
+            cc->onLostFocus = [this, cc] { log.push_back("Lost " + cc->fullName()); };
+        }
+        txtName.onKeyPress = [this](int &ascii) {
+            log.push_back(QString("KeyPress %1").arg(ascii));
+            if (ascii == '#')
+                ascii = 0;
+        };
+        txtName.onKeyDown = [this](int &code, int) { log.push_back(QString("txtName KeyDown %1").arg(code)); };
+        txtName.onChange = [this] { log.push_back("Change " + txtName.Text()); };
+        optDirection.on(&OptionButton::onClick, [this](int i) { log.push_back(QString("optDirection_Click %1").arg(i)); });
+        lvwTickets.onItemClick = [this](int row) { log.push_back(QString("ItemClick %1").arg(row)); };
+        lvwTickets.onColumnClick = [this](int col) { log.push_back(QString("ColumnClick %1").arg(col)); };
+        tmrClock.onTimer = [this] { ++ticks; };
+        cmdOpen.onClick = [this] {
+            log.push_back("before Show");
+            App::instance().form("frmModal").Show(true);
+            log.push_back("after Show");
+        };
+        onKeyDown = [this](int &code, int) {
+            log.push_back(QString("Form KeyDown %1").arg(code));
+            if (code == Key::F6)
+                code = 0;
+        };
+    }
+    Label lblName{this, "lblName"};
+    TextBox txtName{this, "txtName"};
+    Label lblCode{this, "lblCode"};
+    TextBox txtCode{this, "txtCode"};
+    Label lblMaterial{this, "lblMaterial"};
+    ComboBox cboMaterial{this, "cboMaterial"};
+    Frame fraDirection{this, "fraDirection"};
+    ControlArray<OptionButton> optDirection{this, "optDirection", {0, 1}, &fraDirection};
+    ToggleButton tglAuto{this, "tglAuto"};
+    CommandButton cmdOpen{this, "cmdOpen"};
+    CommandButton cmdOK{this, "cmdOK"};
+    ListView lvwTickets{this, "lvwTickets"};
+    Label lblStatus{this, "lblStatus"};
+    Timer tmrClock{this, "tmrClock", 10};
+    Log log;
+    int ticks = 0;
+};
+
+class ModalForm : public Form
+{
+public:
+    ModalForm() : Form("frmModal")
+    {
+        setCaption("Modal");
+        Move(1200, 1200, 3600, 1800);
+        txtNote.Move(240, 240, 3000, 315);
+        onUnload = [this](int &cancel) {
+            ++unloads;
+            cancel = refuse;
+        };
+    }
+    TextBox txtNote{this, "txtNote"};
+    int unloads = 0;
+    bool refuse = false;
+};
+
+// Runs the event loop until the condition holds or the deadline passes.
+bool waitFor(const std::function<bool()> &condition, int ms = 10000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!condition() && !deadline.hasExpired())
+        QTest::qWait(5);
+    return condition();
+}
+
+class Desktop : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        App::instance().reset();
+        host = std::make_unique<QtHost>();
+        App::instance().registerForm("frmFixture", [] { return std::make_unique<Fixture>(); });
+        App::instance().registerForm("frmModal", [] { return std::make_unique<ModalForm>(); });
+        f = &App::instance().form<Fixture>("frmFixture");
+        f->Show();
+        win = host->findWindow(*f);
+        ASSERT_NE(win, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(win));
+        f->log.clear();
+    }
+    void TearDown() override
+    {
+        host.reset();
+        App::instance().reset();
+    }
+    template <class W> W *widget(Control &c) const
+    {
+        W *w = qobject_cast<W *>(win->widget(c));
+        EXPECT_NE(w, nullptr) << c.fullName().toStdString();
+        return w;
+    }
+    void clickOn(Control &c) { QTest::mouseClick(win->widget(c), Qt::LeftButton); }
+
+    std::unique_ptr<QtHost> host;
+    Fixture *f = nullptr;
+    FormWindow *win = nullptr;
+};
+
+TEST_F(Desktop, TypingRunsKeyPressThenChangeAndASwallowedKeyNeverReachesTheText)
+{
+    QLineEdit *edit = widget<QLineEdit>(f->txtName);
+    clickOn(f->txtCode);
+    clickOn(f->txtName);
+    EXPECT_EQ(f->ActiveControl(), &f->txtName);
+    EXPECT_EQ(win->focusWidget(), edit) << "Qt's focus follows the runtime's";
+    f->log.clear();
+    QTest::keyClicks(edit, "a#b");
+    EXPECT_EQ(edit->text(), "ab");
+    EXPECT_EQ(f->txtName.Text(), "ab");
+    EXPECT_EQ(edit->cursorPosition(), 2);
+    Log keys;
+    for (const QString &line : f->log)
+        if (!line.startsWith("txtName KeyDown") && !line.startsWith("Form KeyDown"))
+            keys.push_back(line);
+    EXPECT_EQ(keys, (Log{"KeyPress 97", "Change a", "KeyPress 35", "KeyPress 98", "Change ab"}));
+
+    // Editing keys go through the runtime too: the caret is the control's.
+    QTest::keyClick(edit, Qt::Key_Left);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(f->txtName.Text(), "b");
+    EXPECT_EQ(edit->text(), "b");
+    EXPECT_EQ(edit->cursorPosition(), 0);
+    EXPECT_EQ(f->txtName.SelStart(), 0);
+}
+
+TEST_F(Desktop, FunctionKeysReachAPreviewingFormBeforeTheControl)
+{
+    QLineEdit *edit = widget<QLineEdit>(f->txtName);
+    ui::focus(f->txtName);
+    f->setKeyPreview(true);
+    f->log.clear();
+    QTest::keyClick(edit, Qt::Key_F5);
+    QTest::keyClick(edit, Qt::Key_F6); // the form cancels this one
+    EXPECT_EQ(f->log, (Log{"Form KeyDown 116", "txtName KeyDown 116", "Form KeyDown 117"}));
+
+    f->setKeyPreview(false);
+    f->log.clear();
+    QTest::keyClick(edit, Qt::Key_F5);
+    EXPECT_EQ(f->log, (Log{"txtName KeyDown 116"}));
+}
+
+TEST_F(Desktop, TabAndClicksMoveTheFocusThroughTheRuntime)
+{
+    QLineEdit *name = widget<QLineEdit>(f->txtName);
+    ui::focus(f->txtName);
+    f->log.clear();
+    QTest::keyClick(name, Qt::Key_Tab);
+    EXPECT_EQ(f->log, (Log{"Lost txtName", "Got txtCode"}));
+    EXPECT_EQ(win->focusWidget(), widget<QLineEdit>(f->txtCode));
+
+    f->log.clear();
+    QTest::keyClick(widget<QLineEdit>(f->txtCode), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(f->log, (Log{"Lost txtCode", "Got txtName"}));
+
+    // A click on an option focuses and selects it once; a disabled control
+    // does not take the focus.
+    f->log.clear();
+    clickOn(f->optDirection(1));
+    EXPECT_EQ(f->log, (Log{"Lost txtName", "optDirection_Click 1", "Got optDirection(1)"}));
+    EXPECT_TRUE(widget<QRadioButton>(f->optDirection(1))->isChecked());
+    EXPECT_FALSE(widget<QRadioButton>(f->optDirection(0))->isChecked());
+    clickOn(f->optDirection(0));
+    EXPECT_TRUE(widget<QRadioButton>(f->optDirection(0))->isChecked());
+    EXPECT_FALSE(widget<QRadioButton>(f->optDirection(1))->isChecked()) << "the runtime keeps options exclusive";
+
+    f->txtCode.setEnabled(false);
+    f->log.clear();
+    ui::focus(f->txtCode);
+    EXPECT_TRUE(f->log.empty());
+    EXPECT_EQ(win->focusWidget(), widget<QRadioButton>(f->optDirection(0)));
+}
+
+TEST_F(Desktop, AModalFormBlocksItsOpenerWhileTimersKeepFiring)
+{
+    int ticksAtShow = -1;
+    int ticksAtClose = -1;
+    ModalForm &modal = App::instance().form<ModalForm>("frmModal");
+    // Closes the modal form through its close box once the opener's timer
+    // has fired a few times while it was up.
+    QTimer closer;
+    QDeadlineTimer deadline(10000);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (!modal.visible())
+            return;
+        FormWindow *mw = host->findWindow(modal);
+        if (ticksAtShow < 0) {
+            ticksAtShow = f->ticks;
+            f->log.push_back("modal up");
+        }
+        if (f->ticks - ticksAtShow >= 3 || deadline.hasExpired()) {
+            ticksAtClose = f->ticks;
+            f->log.push_back("closing");
+            mw->close();
+        }
+    });
+    closer.start(5);
+    clickOn(f->cmdOpen);
+    closer.stop();
+    EXPECT_EQ(f->log, (Log{"Lost txtName", "Got cmdOpen", "before Show", "modal up", "closing", "after Show"}));
+    EXPECT_GE(ticksAtClose - ticksAtShow, 3) << "the first form's timer fired during the modal wait";
+    EXPECT_EQ(modal.unloads, 1);
+    EXPECT_FALSE(modal.loaded());
+    EXPECT_FALSE(host->findWindow(modal)->isVisible());
+    EXPECT_EQ(host->modalDepth(), 0);
+}
+
+TEST_F(Desktop, TheCloseBoxAsksTheFormWhichMayRefuse)
+{
+    ModalForm &other = App::instance().form<ModalForm>("frmModal");
+    other.refuse = true;
+    other.Show();
+    FormWindow *ow = host->findWindow(other);
+    ow->close();
+    EXPECT_TRUE(other.loaded());
+    EXPECT_TRUE(ow->isVisible());
+    other.refuse = false;
+    ow->close();
+    EXPECT_FALSE(other.loaded());
+    EXPECT_FALSE(ow->isVisible());
+    EXPECT_EQ(other.unloads, 2);
+}
+
+TEST_F(Desktop, TimersRunWhileTheirFormIsLoadedAndEnabled)
+{
+    QTimer *qt = host->qtimer(f->tmrClock);
+    ASSERT_NE(qt, nullptr);
+    EXPECT_TRUE(qt->isActive());
+    EXPECT_EQ(qt->interval(), 10);
+    EXPECT_TRUE(waitFor([&] { return f->ticks >= 2; }));
+    f->tmrClock.setTimerEnabled(false);
+    EXPECT_FALSE(qt->isActive());
+    f->tmrClock.setInterval(250);
+    EXPECT_FALSE(qt->isActive()) << "a new interval does not start a disabled timer";
+    f->tmrClock.setTimerEnabled(true);
+    EXPECT_TRUE(qt->isActive());
+    EXPECT_EQ(qt->interval(), 250);
+    ui::close(*f);
+    EXPECT_FALSE(qt->isActive()) << "an unloaded form's timers stop";
+}
+
+TEST_F(Desktop, OperatorResizeMinimizeAndFormClicksReachTheForm)
+{
+    int resizes = 0;
+    f->onResize = [&] { ++resizes; };
+    Log mouse;
+    f->onMouseDown = [&](int button, int shift, double x, double y) {
+        mouse.push_back(QString("MouseDown %1 %2 %3 %4").arg(button).arg(shift).arg(x).arg(y));
+    };
+    f->onClick = [&] { mouse.push_back("Form_Click"); };
+    win->resize(600, 480);
+    EXPECT_TRUE(waitFor([&] { return f->Width() == 9000; }));
+    EXPECT_EQ(f->Height(), 7200);
+    win->showMinimized();
+    EXPECT_TRUE(waitFor([&] { return f->WindowState() == WindowState::Minimized; }));
+    EXPECT_EQ(resizes, 1);
+    f->setWindowState(WindowState::Normal);
+    EXPECT_FALSE(win->isMinimized());
+
+    QTest::mouseClick(win, Qt::RightButton, Qt::ShiftModifier, QPoint(300, 400));
+    EXPECT_EQ(mouse, (Log{"MouseDown 2 1 4500 6000", "Form_Click"}));
+}
+
+TEST_F(Desktop, PopupMenusAndInputBoxesAnswerWithThePick)
+{
+    Menu menu(f, "mnuPrint", "Print");
+    menu.addItem("mnuTicket", "&Ticket");
+    menu.addItem("mnuSep", "-");
+    menu.addItem("mnuReport", "Daily &report").onClick = [this] { f->log.push_back("mnuReport_Click"); };
+    QTimer::singleShot(0, [&] {
+        waitFor([] { return qobject_cast<QMenu *>(QApplication::activePopupWidget()) != nullptr; });
+        auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!popup)
+            return;
+        popup->setActiveAction(popup->actions().at(2));
+        QTest::keyClick(popup, Qt::Key_Return);
+    });
+    f->PopupMenu(menu);
+    EXPECT_EQ(f->log, (Log{"mnuReport_Click"}));
+
+    for (bool accept : {true, false}) {
+        QTimer::singleShot(0, [&] {
+            waitFor([] { return qobject_cast<QInputDialog *>(QApplication::activeModalWidget()) != nullptr; });
+            auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            EXPECT_EQ(dialog->textValue(), "1");
+            EXPECT_EQ(dialog->pos(), QPoint(200, 100));
+            dialog->setTextValue("3");
+            accept ? dialog->accept() : dialog->reject();
+        });
+        EXPECT_EQ(InputBox("Copies", "Print", "1", QPoint(3000, 1500)), accept ? "3" : "");
+    }
+}
+
+TEST_F(Desktop, TheProgramRunsUntilItsLastFormUnloadsOrItEnds)
+{
+    for (bool end : {false, true}) {
+        host.reset();
+        App::instance().reset();
+        host = std::make_unique<QtHost>();
+        App::instance().registerForm("frmFixture", [] { return std::make_unique<Fixture>(); });
+        Fixture *first = nullptr;
+        QTimer safety; // a safety net, not a timing
+        safety.setSingleShot(true);
+        QObject::connect(&safety, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        safety.start(10000);
+        int code = host->run([&] {
+            first = &App::instance().form<Fixture>("frmFixture");
+            first->cmdOK.onClick = [&] {
+                if (end)
+                    App::instance().end();
+                first->Unload();
+            };
+            first->Show();
+            QTimer::singleShot(0, [&] { QTest::mouseClick(host->findWindow(*first)->widget(first->cmdOK), Qt::LeftButton); });
+        });
+        EXPECT_EQ(code, 0) << "end " << end;
+        EXPECT_EQ(App::instance().ended(), end);
+        EXPECT_EQ(first->loaded(), end) << "End stops at once: the handler's Unload never runs";
+        EXPECT_FALSE(host->findWindow(*first)->isVisible());
+    }
+    f = nullptr;
+}
+
+TEST_F(Desktop, RuntimeChangesShowAtOnce)
+{
+    f->setCaption("Second weighing");
+    EXPECT_EQ(win->windowTitle(), "Second weighing");
+
+    f->txtName.setText("TRK 042");
+    EXPECT_EQ(widget<QLineEdit>(f->txtName)->text(), "TRK 042");
+
+    f->lblStatus.setCaption("Saved");
+    EXPECT_EQ(widget<QLabel>(f->lblStatus)->text(), "Saved");
+    EXPECT_TRUE(widget<QLabel>(f->lblName)->text().contains("<u>N</u>ame:")) << "the access key is underlined";
+
+    f->lblStatus.setVisible(false);
+    EXPECT_FALSE(widget<QLabel>(f->lblStatus)->isVisible());
+    f->fraDirection.setVisible(false);
+    EXPECT_FALSE(widget<QRadioButton>(f->optDirection(0))->isVisible()) << "a hidden frame hides what it holds";
+    f->fraDirection.setVisible(true);
+    EXPECT_TRUE(widget<QRadioButton>(f->optDirection(0))->isVisible());
+
+    f->cmdOK.setEnabled(false);
+    EXPECT_FALSE(widget<QPushButton>(f->cmdOK)->isEnabled());
+
+    f->txtCode.setBackColor(rgb(255, 255, 0));
+    f->txtCode.setForeColor(rgb(0, 0, 128));
+    EXPECT_EQ(widget<QLineEdit>(f->txtCode)->palette().color(QPalette::Base), QColor(255, 255, 0));
+    EXPECT_EQ(widget<QLineEdit>(f->txtCode)->palette().color(QPalette::Text), QColor(0, 0, 128));
+    f->setBackColor(rgb(0, 128, 0));
+    EXPECT_EQ(win->palette().color(QPalette::Window), QColor(0, 128, 0));
+
+    f->txtCode.Move(1440, 900, 3000, 315);
+    EXPECT_EQ(widget<QLineEdit>(f->txtCode)->geometry(), QRect(96, 60, 200, 21));
+
+    f->cboMaterial.AddItem("Cement");
+    f->cboMaterial.setListIndex(3);
+    EXPECT_EQ(widget<QComboBox>(f->cboMaterial)->count(), 4);
+    EXPECT_EQ(widget<QComboBox>(f->cboMaterial)->currentText(), "Cement");
+
+    f->tglAuto.setValue(true);
+    EXPECT_TRUE(widget<QPushButton>(f->tglAuto)->isChecked());
+
+    f->txtCode.setEnabled(true);
+    f->txtCode.SetFocus();
+    EXPECT_EQ(win->focusWidget(), widget<QLineEdit>(f->txtCode));
+}
+
+TEST_F(Desktop, AComboPickAndAToggleClickGoThroughTheRuntime)
+{
+    QComboBox *combo = widget<QComboBox>(f->cboMaterial);
+    f->cboMaterial.onClick = [this] { f->log.push_back("cboMaterial_Click " + f->cboMaterial.Text()); };
+    f->tglAuto.onChange = [this] { f->log.push_back(QString("tglAuto_Change %1").arg(f->tglAuto.Value())); };
+    emit combo->activated(1); // what the popup list sends when the operator picks
+    EXPECT_EQ(f->cboMaterial.ListIndex(), 1);
+    EXPECT_EQ(combo->currentText(), "Coal");
+    clickOn(f->tglAuto);
+    EXPECT_TRUE(f->tglAuto.Value());
+    EXPECT_TRUE(widget<QPushButton>(f->tglAuto)->isChecked());
+    EXPECT_EQ(f->log, (Log{"Lost txtName", "Got cboMaterial", "cboMaterial_Click Coal", "Lost cboMaterial",
+                           "Got tglAuto", "tglAuto_Change 1"}));
+}
+
+TEST_F(Desktop, AHundredThousandRowsRenderThroughTheModel)
+{
+    ListView &list = f->lvwTickets;
+    list.clearItems();
+    for (int i = 0; i < 100000; ++i) {
+        int row = list.addItem(QString(), QString::number(500000 + i));
+        list.setSubItem(row, 1, QStringLiteral("TRK"));
+    }
+    QApplication::processEvents();
+    auto *tree = widget<QTreeView>(list);
+    EXPECT_EQ(tree->model()->rowCount(), 100000);
+    EXPECT_EQ(tree->model()->index(99999, 0).data().toString(), "599999");
+    EXPECT_LT(tree->findChildren<QWidget *>().size(), 30) << "no widget per row";
+
+    list.setSelectedRow(70000);
+    EXPECT_EQ(tree->currentIndex().row(), 70000);
+
+    f->log.clear();
+    list.setSelectedRow(2);
+    QRect rect = tree->visualRect(tree->model()->index(4, 1));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, rect.center());
+    EXPECT_EQ(list.selectedRow(), 4);
+    EXPECT_EQ(tree->currentIndex().row(), 4);
+    emit tree->header()->sectionClicked(2);
+    EXPECT_EQ(f->log, (Log{"Lost txtName", "Got lvwTickets", "ItemClick 4", "ColumnClick 3"}));
+
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(list.selectedRow(), 5);
+    QTest::keyClick(tree, Qt::Key_PageDown);
+    EXPECT_GT(list.selectedRow(), 6);
+    QTest::keyClick(tree, Qt::Key_End);
+    EXPECT_EQ(list.selectedRow(), 99999);
+    EXPECT_EQ(tree->currentIndex().row(), 99999);
+
+    list.clearItems();
+    QApplication::processEvents();
+    EXPECT_EQ(tree->model()->rowCount(), 0);
+}
+
+TEST_F(Desktop, MessageBoxesAnswerWithTheButtonPicked)
+{
+    struct Case {
+        int buttons;
+        QMessageBox::StandardButton press;
+        int answer;
+    } cases[] = {
+        {Msg::OKOnly | Msg::Information, QMessageBox::Ok, Msg::OK},
+        {Msg::OKCancel, QMessageBox::Cancel, Msg::Cancel},
+        {Msg::YesNo | Msg::Question, QMessageBox::No, Msg::No},
+        {Msg::YesNoCancel | Msg::Exclamation, QMessageBox::Yes, Msg::Yes},
+    };
+    for (const Case &c : cases) {
+        QString title;
+        QTimer::singleShot(0, [&] {
+            waitFor([] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()) != nullptr; });
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            title = box->windowTitle();
+            box->button(c.press)->click();
+        });
+        EXPECT_EQ(MsgBox("Save the ticket?", c.buttons, "Varnock"), c.answer) << c.buttons;
+        EXPECT_EQ(title, "Varnock");
+    }
+}
+
+TEST_F(Desktop, ShellStartsScriptsNamedForWindowsAndMissingOnesRaiseError53)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QString old = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    struct Case {
+        const char *name;
+        bool executable;
+    } cases[] = {{"uprint.bat", true}, {"plain.bat", false}};
+    for (const Case &c : cases) {
+        QFile script(dir.filePath(c.name));
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(QString("#!/bin/sh\necho ran > %1.done\n").arg(c.name).toUtf8());
+        script.close();
+        if (c.executable)
+            script.setPermissions(script.permissions() | QFile::ExeOwner);
+        host->shell(c.name, WinStyle::NormalFocus);
+        EXPECT_TRUE(waitFor([&] { return QFile::exists(dir.filePath(QString(c.name) + ".done")); })) << c.name;
+    }
+    try {
+        host->shell("missing.bat", WinStyle::Hide);
+        ADD_FAILURE() << "no error for a missing program";
+    } catch (const RuntimeError &e) {
+        EXPECT_EQ(e.number(), 53);
+    }
+    QDir::setCurrent(old);
+}
+
+TEST_F(Desktop, ScreenshotOfTheFixtureForm)
+{
+    f->txtName.setText("TRK 042");
+    f->txtCode.setText("C-17");
+    f->cboMaterial.setListIndex(0);
+    f->optDirection(0).setValue(true);
+    f->lvwTickets.setSelectedRow(1);
+    QApplication::processEvents();
+    QDir().mkpath(SCREENSHOT_DIR);
+    QString path = QStringLiteral(SCREENSHOT_DIR "/desktop-fixture.png");
+    QImage shot = win->grab().toImage();
+    ASSERT_TRUE(shot.save(path));
+    EXPECT_EQ(shot.size(), QSize(560, 440));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
