@@ -14,10 +14,11 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Varnock"));
     vb::QtHost host;
     vb::App &app = vb::App::instance();
-    app.setHost(&host);
     app.setTitle(QStringLiteral("Varnock"));
     registerWeighingForms();
 
+    // A start that fails (no database, a wrong connection line) is shown
+    // and ends the program with a failure status.
     try {
         aminv::Main();
     } catch (const vb::RuntimeError &e) {
@@ -26,7 +27,5 @@ int main(int argc, char **argv)
     } catch (const vb::ProgramEnded &) {
         return 0;
     }
-    if (!app.anyLoaded() || app.ended())
-        return 0;
-    return qapp.exec();
+    return host.run([] {});
 }

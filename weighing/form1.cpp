@@ -121,7 +121,7 @@ void Form1::layout()
     // The live weight, in digits read from across the room.
     Label1.setCaption("8888");
     Label1.Move(11400, 2520, 7440, 2400);
-    Label1.setFont(QStringLiteral("DejaVu Sans Mono"), 96, true);
+    Label1.setFont(QStringLiteral("DejaVu Sans Mono"), 84, true);
     Label1.setAlignment(1);
     Label1.setBackColor(0x000000);
     Label1.setForeColor(0x00FF00);

@@ -1,5 +1,7 @@
 #include "qthost.h"
 
+#include <cstdio>
+
 #include "formwindow.h"
 #include "runtime/errors.h"
 
@@ -91,8 +93,19 @@ QWidget *QtHost::dialogParent() const
 
 // ---- boxes ------------------------------------------------------------------------
 
+// With VARNOCK_UNATTENDED set (a run with nobody at the screen, such as a
+// check of the installed program), boxes are written to the error output
+// and answered at once: message boxes with their first button, input boxes
+// with their default text.
+static bool unattended() { return qEnvironmentVariableIsSet("VARNOCK_UNATTENDED"); }
+
 int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
 {
+    if (unattended()) {
+        fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(prompt));
+        int kind = buttons & 7;
+        return (kind == Msg::YesNo || kind == Msg::YesNoCancel) ? Msg::Yes : Msg::OK;
+    }
     QMessageBox box(dialogParent());
     box.setWindowTitle(title);
     box.setTextFormat(Qt::PlainText);
@@ -155,6 +168,10 @@ int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
 QString QtHost::inputBox(const QString &prompt, const QString &title, const QString &defaultText,
                          std::optional<QPoint> pos)
 {
+    if (unattended()) {
+        fprintf(stderr, "%s: %s [%s]\n", qPrintable(title), qPrintable(prompt), qPrintable(defaultText));
+        return defaultText;
+    }
     QInputDialog dialog(dialogParent());
     dialog.setWindowTitle(title);
     QString text = prompt;

@@ -1,0 +1,64 @@
+// varnock started as the operator starts it, in a run directory.
+#include "testing/ptypair.h"
+#include "testing/qtprint.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class RunDirectory : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    void TearDown() override
+    {
+        if (m_program.state() != QProcess::NotRunning) {
+            m_program.kill();
+            m_program.waitForFinished();
+        }
+    }
+    void startVarnock()
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("VARNOCK_UNATTENDED", "1");
+        m_program.setProcessEnvironment(env);
+        m_program.setWorkingDirectory(m_dir.path());
+        m_program.start(QStringLiteral(VARNOCK_EXE), {});
+        ASSERT_TRUE(m_program.waitForStarted());
+    }
+    QTemporaryDir m_dir;
+    QProcess m_program;
+};
+
+TEST_F(RunDirectory, StartsOnTheDeliveredDatabase)
+{
+    ASSERT_TRUE(QFile::copy(DELIVERED_DB, m_dir.filePath("wt.mdb")));
+    QFile::setPermissions(m_dir.filePath("wt.mdb"), QFile::ReadOwner | QFile::WriteOwner);
+    startVarnock();
+    EXPECT_TRUE(vb::waitUntil([&] { return QFile::exists(m_dir.filePath("constr.txt")); }, 10000));
+    // Still running a second later: the main screen is up (no port on this
+    // machine shows its message and the screen goes on).
+    EXPECT_FALSE(m_program.waitForFinished(1000)) << m_program.readAllStandardError().toStdString();
+    QFile constr(m_dir.filePath("constr.txt"));
+    ASSERT_TRUE(constr.open(QIODevice::ReadOnly));
+    EXPECT_EQ(constr.readAll(), "DRIVER={Microsoft Access Driver (*.mdb)}; DBQ=wt.mdb\r\n");
+}
+
+TEST_F(RunDirectory, MissingDatabaseIsReportedAndTheProgramFails)
+{
+    startVarnock();
+    ASSERT_TRUE(m_program.waitForFinished(20000));
+    EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit);
+    EXPECT_NE(m_program.exitCode(), 0);
+    const QString err = QString::fromLocal8Bit(m_program.readAllStandardError());
+    EXPECT_TRUE(err.contains("wt.mdb")) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(m_dir.filePath("wt.mdb")));
+    EXPECT_TRUE(QFile::exists(m_dir.filePath("constr.txt")));
+}
+
+} // namespace
