@@ -59,16 +59,16 @@ bool PtyPair::send(const QByteArray &bytes)
     return m_peer >= 0 && ::write(m_peer, bytes.constData(), size_t(bytes.size())) == bytes.size();
 }
 
-QByteArray PtyPair::receive(int timeoutMs)
+QByteArray PtyPair::receive(int atLeast, int timeoutMs)
 {
     QByteArray out;
     char buf[256];
     waitUntil(
         [&] {
-            ssize_t n = ::read(m_peer, buf, sizeof buf);
-            if (n > 0)
+            ssize_t n;
+            while ((n = ::read(m_peer, buf, sizeof buf)) > 0)
                 out.append(buf, n);
-            return !out.isEmpty();
+            return out.size() >= atLeast;
         },
         timeoutMs);
     return out;

@@ -21,8 +21,9 @@ public:
 
     // Writes bytes from the device's end.
     bool send(const QByteArray &bytes);
-    // Reads what the program sent to the device (waits up to timeoutMs).
-    QByteArray receive(int timeoutMs = 2000);
+    // Reads what the program sent to the device, waiting until at least
+    // atLeast bytes came or the deadline passed.
+    QByteArray receive(int atLeast = 1, int timeoutMs = 5000);
 
 private:
     QProcess m_socat;

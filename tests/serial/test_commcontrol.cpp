@@ -2,23 +2,18 @@
 // end as COM1 in a temporary directory (the current directory while the
 // test runs) and the test plays the device on the other end.
 #include "serial/commcontrol.h"
+#include "testing/ptypair.h"
 #include "testing/scriptedhost.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <functional>
 #include <ostream>
@@ -28,19 +23,6 @@ using namespace vb;
 
 namespace {
 
-// Lets the event loop run until the condition holds or five seconds pass.
-bool waitFor(const std::function<bool()> &condition)
-{
-    QDeadlineTimer deadline(5000);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QEventLoop loop;
-        QTimer::singleShot(5, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return true;
-}
 
 class PortForm : public Form
 {
@@ -233,58 +215,26 @@ TEST_F(OpenFailure, FileThatIsNoTerminalIsRefused)
 // --- a real port -----------------------------------------------------------
 
 // A pseudo-terminal pair: COM1 in the current directory for the control,
-// "peer" for the test, which reads and writes it directly.
-class PtyPair : public InTempDir
+// "peer" for the test, which plays the device.
+class RealPort : public InTempDir
 {
 protected:
     void SetUp() override
     {
         InTempDir::SetUp();
-        if (QStandardPaths::findExecutable("socat").isEmpty())
+        if (!vb::PtyPair::available())
             GTEST_SKIP() << "socat is not installed";
-        m_socat.setProgram("socat");
-        m_socat.setArguments({"-d", "-d", "pty,raw,echo=0,link=" + path("COM1"),
-                              "pty,raw,echo=0,link=" + path("peer")});
-        m_socat.start();
-        ASSERT_TRUE(m_socat.waitForStarted());
-        ASSERT_TRUE(waitFor([&] { return QFileInfo::exists(path("COM1")) && QFileInfo::exists(path("peer")); }));
-        m_peer = ::open(QFile::encodeName(path("peer")).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        ASSERT_GE(m_peer, 0);
-    }
-    void TearDown() override
-    {
-        if (m_peer >= 0)
-            ::close(m_peer);
-        if (m_socat.state() != QProcess::NotRunning) {
-            m_socat.terminate();
-            m_socat.waitForFinished();
-        }
-        InTempDir::TearDown();
+        ASSERT_TRUE(m_pty.start(path("COM1"), path("peer")));
     }
 
-    void send(const QByteArray &bytes)
-    {
-        ASSERT_EQ(::write(m_peer, bytes.constData(), size_t(bytes.size())), bytes.size());
-    }
+    void send(const QByteArray &bytes) { ASSERT_TRUE(m_pty.send(bytes)); }
     // What the peer received, waiting until it has at least n bytes.
-    QByteArray receive(int n)
-    {
-        QByteArray got;
-        waitFor([&] {
-            char buf[256];
-            ssize_t r;
-            while ((r = ::read(m_peer, buf, sizeof buf)) > 0)
-                got.append(buf, r);
-            return got.size() >= n;
-        });
-        return got;
-    }
+    QByteArray receive(int n) { return m_pty.receive(n); }
 
-    QProcess m_socat;
-    int m_peer = -1;
+    vb::PtyPair m_pty;
 };
 
-TEST_F(PtyPair, BytesReachTheHandlerAsBytes)
+TEST_F(RealPort, BytesReachTheHandlerAsBytes)
 {
     PortForm form;
     CommControl &port = form.MSComm1;
@@ -301,14 +251,14 @@ TEST_F(PtyPair, BytesReachTheHandlerAsBytes)
 
     const QByteArray sent("\x01\x80\x00\xffxyz", 7);
     send(sent);
-    ASSERT_TRUE(waitFor([&] { return got.size() >= sent.size(); }));
+    ASSERT_TRUE(vb::waitUntil([&] { return got.size() >= sent.size(); }));
     EXPECT_EQ(got, sent);
     EXPECT_EQ(port.InBufferCount(), 0);
     for (int e : events)
         EXPECT_EQ(e, CommEv::Receive);
 }
 
-TEST_F(PtyPair, TextModeReadsWindows1252)
+TEST_F(RealPort, TextModeReadsWindows1252)
 {
     PortForm form;
     CommControl &port = form.MSComm1;
@@ -319,13 +269,13 @@ TEST_F(PtyPair, TextModeReadsWindows1252)
     };
     port.setPortOpen(true);
     send("A\x80" "B\r\n");
-    ASSERT_TRUE(waitFor([&] { return got.size() >= 5; }));
+    ASSERT_TRUE(vb::waitUntil([&] { return got.size() >= 5; }));
     EXPECT_EQ(got, QString::fromUtf8("A\u20ACB\r\n"));
 }
 
 // Data the handler leaves unread keeps waiting without new events; the
 // next arrival raises one, and a read then takes all that waits.
-TEST_F(PtyPair, UnreadDataWaitsForTheNextArrival)
+TEST_F(RealPort, UnreadDataWaitsForTheNextArrival)
 {
     PortForm form;
     CommControl &port = form.MSComm1;
@@ -339,18 +289,18 @@ TEST_F(PtyPair, UnreadDataWaitsForTheNextArrival)
     };
     port.setPortOpen(true);
     send("123");
-    ASSERT_TRUE(waitFor([&] { return port.InBufferCount() == 3; }));
+    ASSERT_TRUE(vb::waitUntil([&] { return port.InBufferCount() == 3; }));
     const int before = events;
     EXPECT_GE(before, 1);
 
     read = true;
     send("45");
-    ASSERT_TRUE(waitFor([&] { return got.size() >= 5; }));
+    ASSERT_TRUE(vb::waitUntil([&] { return got.size() >= 5; }));
     EXPECT_GT(events, before);
     EXPECT_EQ(got, "12345");
 }
 
-TEST_F(PtyPair, InputLenLimitsOneRead)
+TEST_F(RealPort, InputLenLimitsOneRead)
 {
     PortForm form;
     CommControl &port = form.MSComm1;
@@ -358,7 +308,7 @@ TEST_F(PtyPair, InputLenLimitsOneRead)
     port.setInputLen(2);
     port.setPortOpen(true);
     send("abcde");
-    ASSERT_TRUE(waitFor([&] { return port.InBufferCount() == 5; }));
+    ASSERT_TRUE(vb::waitUntil([&] { return port.InBufferCount() == 5; }));
     EXPECT_EQ(port.CommEvent(), 0);
     EXPECT_EQ(port.Input(), "ab");
     EXPECT_EQ(port.InBufferCount(), 3);
@@ -367,7 +317,7 @@ TEST_F(PtyPair, InputLenLimitsOneRead)
     EXPECT_EQ(port.Input(), "");
 }
 
-TEST_F(PtyPair, ThresholdWaitsForEnoughBytes)
+TEST_F(RealPort, ThresholdWaitsForEnoughBytes)
 {
     PortForm form;
     CommControl &port = form.MSComm1;
@@ -376,15 +326,15 @@ TEST_F(PtyPair, ThresholdWaitsForEnoughBytes)
     port.onComm = [&] { got += port.Input(); };
     port.setPortOpen(true);
     send("1234");
-    ASSERT_TRUE(waitFor([&] { return port.InBufferCount() == 4; }));
+    ASSERT_TRUE(vb::waitUntil([&] { return port.InBufferCount() == 4; }));
     EXPECT_EQ(got, "");
     send("5678");
-    ASSERT_TRUE(waitFor([&] { return !got.isEmpty(); }));
+    ASSERT_TRUE(vb::waitUntil([&] { return !got.isEmpty(); }));
     EXPECT_EQ(got, "12345678");
 }
 
 // A full input buffer keeps the oldest bytes and drops what does not fit.
-TEST_F(PtyPair, InputBufferIsCapped)
+TEST_F(RealPort, InputBufferIsCapped)
 {
     PortForm form;
     CommControl &port = form.MSComm1;
@@ -396,12 +346,12 @@ TEST_F(PtyPair, InputBufferIsCapped)
     };
     port.setPortOpen(true);
     send("abcdefgh");
-    ASSERT_TRUE(waitFor([&] { return overflowed; }));
+    ASSERT_TRUE(vb::waitUntil([&] { return overflowed; }));
     EXPECT_EQ(port.InBufferCount(), 4);
     EXPECT_EQ(port.Input(), "abcd");
 }
 
-TEST_F(PtyPair, OutputReachesThePeer)
+TEST_F(RealPort, OutputReachesThePeer)
 {
     PortForm form;
     CommControl &port = form.MSComm1;
@@ -413,12 +363,12 @@ TEST_F(PtyPair, OutputReachesThePeer)
     port.Output(QByteArray("\x00\x01", 2));
     EXPECT_EQ(receive(6), QByteArray("AT\x80\r\x00\x01", 6));
     // The send event comes once the bytes have left.
-    EXPECT_TRUE(waitFor([&] { return !events.empty(); }));
+    EXPECT_TRUE(vb::waitUntil([&] { return !events.empty(); }));
     for (int e : events)
         EXPECT_EQ(e, CommEv::Send);
 }
 
-TEST_F(PtyPair, OpenPortCannotBeOpenedTwice)
+TEST_F(RealPort, OpenPortCannotBeOpenedTwice)
 {
     PortForm form;
     CommControl &port = form.MSComm1;
@@ -449,7 +399,7 @@ TEST_F(PtyPair, OpenPortCannotBeOpenedTwice)
     EXPECT_TRUE(other.PortOpen());
 }
 
-TEST_F(PtyPair, UnloadClosesAndRestoresTheDesign)
+TEST_F(RealPort, UnloadClosesAndRestoresTheDesign)
 {
     PortForm form;
     CommControl &port = form.MSComm1;
@@ -458,7 +408,7 @@ TEST_F(PtyPair, UnloadClosesAndRestoresTheDesign)
     port.setInputMode(1);
     port.setPortOpen(true);
     send("xy");
-    ASSERT_TRUE(waitFor([&] { return port.InBufferCount() == 2; }));
+    ASSERT_TRUE(vb::waitUntil([&] { return port.InBufferCount() == 2; }));
     form.Unload();
     EXPECT_FALSE(port.PortOpen());
     EXPECT_EQ(port.RThreshold(), 1);
@@ -471,7 +421,7 @@ TEST_F(PtyPair, UnloadClosesAndRestoresTheDesign)
     EXPECT_EQ(port.InBufferCount(), 0);
 }
 
-TEST_F(PtyPair, DestroyedControlReleasesTheDevice)
+TEST_F(RealPort, DestroyedControlReleasesTheDevice)
 {
     {
         PortForm form;
@@ -483,7 +433,7 @@ TEST_F(PtyPair, DestroyedControlReleasesTheDevice)
 }
 
 // An error in the handler is reported by the dispatcher; the port goes on.
-TEST_F(PtyPair, HandlerErrorIsReportedAndPortGoesOn)
+TEST_F(RealPort, HandlerErrorIsReportedAndPortGoesOn)
 {
     PortForm form;
     CommControl &port = form.MSComm1;
@@ -498,12 +448,12 @@ TEST_F(PtyPair, HandlerErrorIsReportedAndPortGoesOn)
     };
     port.setPortOpen(true);
     send("1");
-    ASSERT_TRUE(waitFor([&] { return !fail; }));
+    ASSERT_TRUE(vb::waitUntil([&] { return !fail; }));
     EXPECT_EQ(App::instance().lastErrorNumber(), 13);
     ASSERT_FALSE(m_host.boxes().empty());
     EXPECT_EQ(m_host.boxes().back().prompt, "Type mismatch");
     send("2");
-    ASSERT_TRUE(waitFor([&] { return got.size() >= 2; }));
+    ASSERT_TRUE(vb::waitUntil([&] { return got.size() >= 2; }));
     EXPECT_EQ(got, "12");
 }
 
