@@ -355,7 +355,7 @@ void ToggleButton::setValue(bool v)
 
 // ---- timer ----------------------------------------------------------------
 
-Timer::Timer(Form *form, const QString &name, int interval, bool enabled) : Control(form, name)
+Timer::Timer(Form *form, const QString &name, int interval, bool enabled) : WithProps(form, name)
 {
     m_p.interval = interval;
     m_p.enabled = enabled;
@@ -393,16 +393,9 @@ void Timer::scheduleChanged()
         App::instance().host().timerChanged(*this);
 }
 
-void Timer::saveDesign()
-{
-    Control::saveDesign();
-    m_d = m_p;
-}
-
 void Timer::restoreDesign()
 {
-    Control::restoreDesign();
-    m_p = m_d;
+    WithProps::restoreDesign();
     scheduleChanged();
 }
 
@@ -540,7 +533,7 @@ void ListView::sortNow()
 // ---- date picker, rich text, menus ----------------------------------------
 
 DatePicker::DatePicker(Form *form, const QString &name, int index, Control *container)
-    : Control(form, name, index, container)
+    : WithProps(form, name, index, container)
 {
     m_p.value = QDate::currentDate();
 }

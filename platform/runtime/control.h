@@ -154,6 +154,26 @@ private:
     Base m_base, m_designBase;
 };
 
+// A control's own properties, and the design copy that Unload puts back.
+template <class Props, class Base = Control> class WithProps : public Base
+{
+public:
+    using Base::Base;
+    void saveDesign() override
+    {
+        Base::saveDesign();
+        m_d = m_p;
+    }
+    void restoreDesign() override
+    {
+        Base::restoreDesign();
+        m_p = m_d;
+    }
+
+protected:
+    Props m_p, m_d;
+};
+
 // Shared text editing of text boxes and editable combo boxes.
 class TextEditable : public Control
 {
@@ -197,30 +217,33 @@ private:
     State m_text, m_designText;
 };
 
-class TextBox : public TextEditable
+struct TextBoxProps {
+    QChar passwordChar;
+    bool multiLine = false;
+};
+
+class TextBox : public WithProps<TextBoxProps, TextEditable>
 {
 public:
-    using TextEditable::TextEditable;
+    using WithProps::WithProps;
     ControlKind kind() const override { return ControlKind::TextBox; }
     bool focusable() const override { return true; }
     QChar PasswordChar() const { return m_p.passwordChar; }
     void setPasswordChar(QChar c);
     bool MultiLine() const { return m_p.multiLine; }
     void setMultiLine(bool v) { m_p.multiLine = v; }
-    void saveDesign() override { TextEditable::saveDesign(); m_d = m_p; }
-    void restoreDesign() override { TextEditable::restoreDesign(); m_p = m_d; }
-
-private:
-    struct P {
-        QChar passwordChar;
-        bool multiLine = false;
-    } m_p, m_d;
 };
 
-class Label : public Control
+struct LabelProps {
+    QString caption;
+    int alignment = 0;
+    bool transparent = false;
+};
+
+class Label : public WithProps<LabelProps, Control>
 {
 public:
-    using Control::Control;
+    using WithProps::WithProps;
     ControlKind kind() const override { return ControlKind::Label; }
     const QString &Caption() const { return m_p.caption; }
     void setCaption(const QString &v); // runs Change when the caption changes
@@ -229,21 +252,18 @@ public:
     bool Transparent() const { return m_p.transparent; }
     void setTransparent(bool v);
     std::function<void()> onChange;
-    void saveDesign() override { Control::saveDesign(); m_d = m_p; }
-    void restoreDesign() override { Control::restoreDesign(); m_p = m_d; }
-
-private:
-    struct P {
-        QString caption;
-        int alignment = 0;
-        bool transparent = false;
-    } m_p, m_d;
 };
 
-class ComboBox : public TextEditable
+struct ComboBoxProps {
+    std::vector<QString> items;
+    int listIndex = -1;
+    int style = 0;
+};
+
+class ComboBox : public WithProps<ComboBoxProps, TextEditable>
 {
 public:
-    using TextEditable::TextEditable;
+    using WithProps::WithProps;
     ControlKind kind() const override { return ControlKind::ComboBox; }
     bool focusable() const override { return true; }
     void AddItem(const QString &item);
@@ -257,24 +277,20 @@ public:
     // 0 drop-down combo (editable), 2 drop-down list.
     int Style() const { return m_p.style; }
     void setStyle(int v) { m_p.style = v; }
-    void saveDesign() override { TextEditable::saveDesign(); m_d = m_p; }
-    void restoreDesign() override { TextEditable::restoreDesign(); m_p = m_d; }
 
 protected:
     void textChanged() override;
-
-private:
-    struct P {
-        std::vector<QString> items;
-        int listIndex = -1;
-        int style = 0;
-    } m_p, m_d;
 };
 
-class CommandButton : public Control
+struct CommandButtonProps {
+    QString caption;
+    bool isDefault = false, isCancel = false;
+};
+
+class CommandButton : public WithProps<CommandButtonProps, Control>
 {
 public:
-    using Control::Control;
+    using WithProps::WithProps;
     ControlKind kind() const override { return ControlKind::CommandButton; }
     bool focusable() const override { return true; }
     const QString &Caption() const { return m_p.caption; }
@@ -283,22 +299,19 @@ public:
     void setDefault(bool v) { m_p.isDefault = v; }
     bool Cancel() const { return m_p.isCancel; }
     void setCancel(bool v) { m_p.isCancel = v; }
-    void saveDesign() override { Control::saveDesign(); m_d = m_p; }
-    void restoreDesign() override { Control::restoreDesign(); m_p = m_d; }
+};
 
-private:
-    struct P {
-        QString caption;
-        bool isDefault = false, isCancel = false;
-    } m_p, m_d;
+struct OptionButtonProps {
+    QString caption;
+    bool value = false;
 };
 
 // Options exclude each other among the options of one container (a frame,
 // or the form itself when the container is null).
-class OptionButton : public Control
+class OptionButton : public WithProps<OptionButtonProps, Control>
 {
 public:
-    using Control::Control;
+    using WithProps::WithProps;
     ControlKind kind() const override { return ControlKind::OptionButton; }
     bool focusable() const override { return true; }
     const QString &Caption() const { return m_p.caption; }
@@ -307,58 +320,49 @@ public:
     // true: clears the other options of the container and runs Click (also
     // when it was already selected); false just clears it.
     void setValue(bool v);
-    void saveDesign() override { Control::saveDesign(); m_d = m_p; }
-    void restoreDesign() override { Control::restoreDesign(); m_p = m_d; }
-
-private:
-    struct P {
-        QString caption;
-        bool value = false;
-    } m_p, m_d;
 };
 
-class CheckBox : public Control
+struct CheckBoxProps {
+    QString caption;
+    int value = 0;
+};
+
+class CheckBox : public WithProps<CheckBoxProps, Control>
 {
 public:
-    using Control::Control;
+    using WithProps::WithProps;
     ControlKind kind() const override { return ControlKind::CheckBox; }
     bool focusable() const override { return true; }
     const QString &Caption() const { return m_p.caption; }
     void setCaption(const QString &v);
     int Value() const { return m_p.value; } // 0 unchecked, 1 checked
     void setValue(int v);                   // runs Click when it changes
-    void saveDesign() override { Control::saveDesign(); m_d = m_p; }
-    void restoreDesign() override { Control::restoreDesign(); m_p = m_d; }
+};
 
-private:
-    struct P {
-        QString caption;
-        int value = 0;
-    } m_p, m_d;
+struct FrameProps {
+    QString caption;
 };
 
 // A container: a disabled or hidden frame disables or hides what it holds.
-class Frame : public Control
+class Frame : public WithProps<FrameProps, Control>
 {
 public:
-    using Control::Control;
+    using WithProps::WithProps;
     ControlKind kind() const override { return ControlKind::Frame; }
     const QString &Caption() const { return m_p.caption; }
     void setCaption(const QString &v);
-    void saveDesign() override { Control::saveDesign(); m_d = m_p; }
-    void restoreDesign() override { Control::restoreDesign(); m_p = m_d; }
+};
 
-private:
-    struct P {
-        QString caption;
-    } m_p, m_d;
+struct ToggleButtonProps {
+    QString caption;
+    bool value = false;
 };
 
 // Two-state button: Value true (down) or false (up).
-class ToggleButton : public Control
+class ToggleButton : public WithProps<ToggleButtonProps, Control>
 {
 public:
-    using Control::Control;
+    using WithProps::WithProps;
     ControlKind kind() const override { return ControlKind::ToggleButton; }
     bool focusable() const override { return true; }
     const QString &Caption() const { return m_p.caption; }
@@ -366,19 +370,16 @@ public:
     bool Value() const { return m_p.value; }
     void setValue(bool v); // runs Change when the value changes
     std::function<void()> onChange;
-    void saveDesign() override { Control::saveDesign(); m_d = m_p; }
-    void restoreDesign() override { Control::restoreDesign(); m_p = m_d; }
+};
 
-private:
-    struct P {
-        QString caption;
-        bool value = false;
-    } m_p, m_d;
+struct TimerProps {
+    int interval = 0;
+    bool enabled = true;
 };
 
 // Fires Timer every Interval milliseconds while enabled on a loaded form.
 // The host does the scheduling; the tests fire it on demand.
-class Timer : public Control
+class Timer : public WithProps<TimerProps, Control>
 {
 public:
     Timer(Form *form, const QString &name, int interval = 0, bool enabled = true);
@@ -392,15 +393,10 @@ public:
     std::function<void()> onTimer;
     // Called by the host: runs Timer through the event dispatcher.
     void tick();
-    void saveDesign() override;
     void restoreDesign() override;
 
 private:
     void scheduleChanged();
-    struct P {
-        int interval = 0;
-        bool enabled = true;
-    } m_p, m_d;
 };
 
 struct ColumnHeader {
@@ -417,12 +413,20 @@ struct ListItem {
     QString column(int c) const;
 };
 
+struct ListViewProps {
+    std::vector<ColumnHeader> columns;
+    std::vector<ListItem> items;
+    int selected = -1;
+    int sortKey = 0, sortOrder = 0;
+    bool sorted = false;
+};
+
 // List view in report view: column headers, rows of text and sub-items,
 // one selected row, sorting by the text of the sort column.
-class ListView : public Control
+class ListView : public WithProps<ListViewProps, Control>
 {
 public:
-    using Control::Control;
+    using WithProps::WithProps;
     ControlKind kind() const override { return ControlKind::ListView; }
     bool focusable() const override { return true; }
 
@@ -455,21 +459,16 @@ public:
     std::function<void(int column)> onColumnClick;
     std::function<void(int row)> onItemClick;
 
-    void saveDesign() override { Control::saveDesign(); m_d = m_p; }
-    void restoreDesign() override { Control::restoreDesign(); m_p = m_d; }
 
 private:
     void sortNow();
-    struct P {
-        std::vector<ColumnHeader> columns;
-        std::vector<ListItem> items;
-        int selected = -1;
-        int sortKey = 0, sortOrder = 0;
-        bool sorted = false;
-    } m_p, m_d;
 };
 
-class DatePicker : public Control
+struct DatePickerProps {
+    QDate value;
+};
+
+class DatePicker : public WithProps<DatePickerProps, Control>
 {
 public:
     DatePicker(Form *form, const QString &name, int index = -1, Control *container = nullptr);
@@ -478,33 +477,23 @@ public:
     const QDate &Value() const { return m_p.value; }
     void setValue(const QDate &v); // runs Change when it changes
     std::function<void()> onChange;
-    void saveDesign() override { Control::saveDesign(); m_d = m_p; }
-    void restoreDesign() override { Control::restoreDesign(); m_p = m_d; }
+};
 
-private:
-    struct P {
-        QDate value;
-    } m_p, m_d;
+struct RichTextBoxProps {
+    QString text;
 };
 
 // Read-only monospace text view of a file.
-class RichTextBox : public Control
+class RichTextBox : public WithProps<RichTextBoxProps, Control>
 {
 public:
-    using Control::Control;
+    using WithProps::WithProps;
     ControlKind kind() const override { return ControlKind::RichTextBox; }
     bool focusable() const override { return true; }
     const QString &Text() const { return m_p.text; }
     void setText(const QString &v);
     // Reads a text file (ANSI); a missing file raises error 53.
     void LoadFile(const QString &path);
-    void saveDesign() override { Control::saveDesign(); m_d = m_p; }
-    void restoreDesign() override { Control::restoreDesign(); m_p = m_d; }
-
-private:
-    struct P {
-        QString text;
-    } m_p, m_d;
 };
 
 class MenuItem : public Control

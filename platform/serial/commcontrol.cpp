@@ -101,8 +101,7 @@ QSerialPort::FlowControl flowControl(int handshaking)
 
 } // namespace
 
-CommControl::CommControl(Form *form, const QString &name)
-    : Control(form, name), m_port(std::make_unique<QSerialPort>())
+CommControl::CommControl(Form *form, const QString &name) : WithProps(form, name), m_port(std::make_unique<QSerialPort>())
 {
     QSerialPort *port = m_port.get();
     QObject::connect(port, &QSerialPort::readyRead, port, [this] { received(); });
@@ -417,17 +416,10 @@ void CommControl::raiseEvent(int event)
     App::instance().dispatch([this] { onComm(); });
 }
 
-void CommControl::saveDesign()
-{
-    Control::saveDesign();
-    m_d = m_p;
-}
-
 void CommControl::restoreDesign()
 {
-    Control::restoreDesign();
     close();
-    m_p = m_d;
+    WithProps::restoreDesign();
 }
 
 } // namespace vb

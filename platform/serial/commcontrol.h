@@ -36,7 +36,24 @@ constexpr int Eof = 7;     // an end-of-file byte (26) arrived, with EOFEnable
 constexpr int RxOver = 1008; // bytes were dropped: the input buffer was full
 } // namespace CommEv
 
-class CommControl : public Control
+struct CommProps {
+    int commPort = 1;
+    QString settings = QStringLiteral("9600,n,8,1");
+    int inputMode = 0;
+    int inBufferSize = 1024;
+    int outBufferSize = 512;
+    int inputLen = 0;
+    QString parityReplace = QStringLiteral("?");
+    int rThreshold = 1;
+    int sThreshold = 0;
+    int handshaking = 0;
+    bool dtrEnable = true;
+    bool rtsEnable = false;
+    bool eofEnable = false;
+    bool nullDiscard = false;
+};
+
+class CommControl : public WithProps<CommProps, Control>
 {
 public:
     CommControl(Form *form, const QString &name);
@@ -117,7 +134,6 @@ public:
 
     // Unload puts the design state back, and a port is never open at
     // design time: restoring closes it.
-    void saveDesign() override;
     void restoreDesign() override;
 
 private:
@@ -128,22 +144,6 @@ private:
     void raiseEvent(int event);
     [[noreturn]] void notOpen() const;
 
-    struct P {
-        int commPort = 1;
-        QString settings = QStringLiteral("9600,n,8,1");
-        int inputMode = 0;
-        int inBufferSize = 1024;
-        int outBufferSize = 512;
-        int inputLen = 0;
-        QString parityReplace = QStringLiteral("?");
-        int rThreshold = 1;
-        int sThreshold = 0;
-        int handshaking = 0;
-        bool dtrEnable = true;
-        bool rtsEnable = false;
-        bool eofEnable = false;
-        bool nullDiscard = false;
-    } m_p, m_d;
 
     std::unique_ptr<QSerialPort> m_port;
     QByteArray m_in;
