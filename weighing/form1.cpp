@@ -122,7 +122,7 @@ void Form1::layout()
     Label1.setCaption("8888");
     Label1.Move(11400, 2520, 7440, 2400);
     Label1.setFont(QStringLiteral("DejaVu Sans Mono"), 84, true);
-    Label1.setAlignment(1);
+    Label1.setAlignment(2);
     Label1.setBackColor(0x000000);
     Label1.setForeColor(0x00FF00);
     Label1.setToolTipText("Live weight (kg)");
