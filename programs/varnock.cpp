@@ -1,4 +1,5 @@
 // Varnock, the current edition: the start-up module's Main on the desktop.
+#include "admin/registry.h"
 #include "desktop/qthost.h"
 #include "weighing/aminv.h"
 #include "weighing/registry.h"
@@ -16,6 +17,7 @@ int main(int argc, char **argv)
     vb::App &app = vb::App::instance();
     app.setTitle(QStringLiteral("Varnock"));
     registerWeighingForms();
+    registerAdminForms();
 
     // A start that fails (no database, a wrong connection line) is shown
     // and ends the program with a failure status.

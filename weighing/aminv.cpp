@@ -37,6 +37,21 @@ QString findFile(const QString &name)
     return QString();
 }
 
+// An error that leaves its handler leaves the shared recordsets as they
+// were; closing them lets the next query open them again.
+void closeRecordsetsOnError()
+{
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    vb::App::instance().addErrorHook([] {
+        for (auto *rs : {g_mainRs.get(), g_auxRs.get()})
+            if (rs && rs->isOpen())
+                rs->Close();
+    });
+}
+
 QString readFirstLine()
 {
     QFile f(findFile(QStringLiteral("constr.TXT")));
@@ -81,6 +96,7 @@ void Main()
     g_auxRs = std::make_unique<vb::Recordset>();
     g_sharedCmd = std::make_unique<vb::Command>();
     g_sharedCmd->setActiveConnection(g_dbConn.get());
+    closeRecordsetsOnError();
 
     vb::app().form(QStringLiteral("Form1")).Show(false);
 }

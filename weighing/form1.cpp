@@ -861,11 +861,3 @@ void Form1::txtFields_LostFocus(int Index)
     txtFields(8).setText(QString());
     txtFields(8).SetFocus();
 }
-
-// ---- built with the save, the print and the column clean-up ---------------
-
-void Form1::cmdUpdate_Click() { throw RuntimeError(424, QStringLiteral("Saving is not part of this program yet")); }
-
-void Form1::cmdPrint_Click() { throw RuntimeError(424, QStringLiteral("Printing is not part of this program yet")); }
-
-void Form1::intg_Click() { throw RuntimeError(424, QStringLiteral("The column clean-up is not part of this program yet")); }

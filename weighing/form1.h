@@ -4,6 +4,7 @@
 // other form from its function keys, buttons and popup menus.
 #include "runtime/form.h"
 #include "serial/commcontrol.h"
+#include "ticketdata.h"
 
 #include <QByteArray>
 
@@ -123,6 +124,9 @@ public:
     void txtFields_Change(int Index);
     void txtFields_KeyPress(int Index, int &KeyAscii);
     void txtFields_LostFocus(int Index);
+
+    // The ticket on screen as the print data takes it.
+    TicketValues ticketOnScreen() const;
 
 private:
     void layout();

@@ -1,0 +1,505 @@
+// The save (F8), the ticket print data (F6) and the column clean-up of the
+// main screen, driven as the operator drives them, on the delivered
+// database in a temporary directory.
+#include "office.h"
+
+#include "weighing/amountinwords.h"
+#include "weighing/msbox.h"
+
+#include "runtime/convert.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <functional>
+
+using namespace vb;
+
+namespace {
+
+// The print forms, reduced to their names: the tests see which one opens.
+class PrintStandIn : public Form
+{
+public:
+    explicit PrintStandIn(const QString &name) : Form(name) {}
+};
+
+class Saving : public Office
+{
+protected:
+    void SetUp() override
+    {
+        Office::SetUp();
+        for (const char *name : {"preview", "previewprint", "previewplain"})
+            app().registerForm(name, [name] { return std::make_unique<PrintStandIn>(name); });
+        host.setNow(QDateTime(QDate(2024, 3, 5), QTime(12, 0)));
+    }
+
+    // Answers the confirmation box with "Ok" or "Cancel".
+    void answer(bool ok)
+    {
+        host.onModal("msbox", [ok](Form &f) {
+            auto &box = static_cast<msbox &>(f);
+            ui::click(ok ? static_cast<Control &>(box.OKButton) : box.cmdCancel);
+        });
+    }
+    // Starts a ticket under a number and types the truck.
+    void ticket(Form1 &f, const QString &number, const QString &truck)
+    {
+        ui::focus(f.num);
+        f.num.setText(number);
+        ui::typeInto(f.Combo4, truck);
+    }
+    void save(Form1 &f, bool ok = true)
+    {
+        answer(ok);
+        ui::press(f, Key::F8);
+    }
+
+    // One stored ticket, column by column as the forms read it.
+    QVariantMap empRow(int num)
+    {
+        Recordset rs;
+        rs.Open(Sql("select * from emp where num=?", {num}), aminv::dbConn());
+        QVariantMap row;
+        if (!rs.Eof())
+            for (int i = 0; i < rs.FieldCount(); ++i)
+                row[rs.Fields(i).Name()] = rs.Fields(i).Value();
+        rs.Close();
+        return row;
+    }
+    // The rows of a query as stored, one text per row.
+    QStringList rows(const QString &query)
+    {
+        QSqlQuery q = aminv::dbConn().run(Sql(query));
+        QStringList out;
+        while (q.next()) {
+            QStringList cells;
+            for (int i = 0; i < q.record().count(); ++i)
+                cells << (q.isNull(i) ? QStringLiteral("<null>") : q.value(i).toString());
+            out << cells.join(QLatin1Char('|'));
+        }
+        return out;
+    }
+    int count(const QString &query) { return rows(query).size(); }
+    QString caption(const char *table, const char *name, int index)
+    {
+        QSqlQuery q = aminv::dbConn().run(
+            Sql(QStringLiteral("select caption from %1 where name=? and \"index\"=?").arg(table), {name, index}));
+        return q.next() ? q.value(0).toString() : QStringLiteral("<missing>");
+    }
+    QStringList messages() const
+    {
+        QStringList out;
+        for (const auto &b : host.boxes())
+            out << b.prompt;
+        return out;
+    }
+};
+
+TEST_F(Saving, CancelStoresNothingAndStartsANewTicket)
+{
+    Form1 &f = start();
+    ticket(f, "7", "MH12");
+    f.txtFields(2).setText("20000");
+    save(f, false);
+    EXPECT_EQ(count("select * from emp"), 0);
+    EXPECT_EQ(f.ActiveControl(), &f.num);
+    EXPECT_EQ(host.modalsShown(), QStringList{"msbox"}) << "no print form";
+    EXPECT_TRUE(f.dbAddnewFlag) << "flags are left as they were";
+    EXPECT_TRUE(messages().isEmpty());
+}
+
+TEST_F(Saving, RefusedSavesStoreNothing)
+{
+    prepare({Sql("update counter set \"public\"=1")});
+    Form1 &f = start();
+    struct Case {
+        const char *number, *truck, *amount, *message;
+        Control *focus;
+        const char *amountAfter;
+    } cases[] = {
+        {"7", "", "50", "you must enter truck no", &f.Combo4, "50"},
+        {"7", "MH12", "", "You must enter amount", &f.txtFields(8), "0"},
+        {"7", "MH12", "0", "You must enter amount", &f.txtFields(8), "0"},
+        {"12ab", "MH12", "50", "Ticket No. must be a number", &f.num, nullptr},
+        {"", "MH12", "50", "Ticket No. must be a number", &f.num, nullptr},
+        {"7.5", "MH12", "50", "Ticket No. must be a number", &f.num, nullptr},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.number) + "/" + c.truck + "/" + c.amount);
+        f.txtFields(8).setText("50"); // the amount left behind is not refused on leaving it
+        ticket(f, c.number, c.truck);
+        f.txtFields(2).setText("20000");
+        f.txtFields(8).setText(c.amount);
+        host.clearRecords();
+        save(f);
+        EXPECT_EQ(messages(), QStringList{c.message});
+        ASSERT_EQ(host.boxes().size(), 1u);
+        EXPECT_EQ(host.boxes()[0].buttons, Msg::OKOnly);
+        EXPECT_EQ(host.boxes()[0].title, "Varnock");
+        EXPECT_EQ(f.ActiveControl(), c.focus);
+        if (c.amountAfter) {
+            EXPECT_EQ(f.txtFields(8).Text(), c.amountAfter);
+        }
+        EXPECT_FALSE(f.dbAddnewFlag);
+        EXPECT_EQ(count("select * from emp"), 0);
+        EXPECT_EQ(host.modalsShown(), QStringList{"msbox"});
+    }
+    // Only the exact text "0" counts as no amount.
+    struct Accepted {
+        const char *number, *amount;
+    } accepted[] = {{"8", "00"}, {"9", "0.0"}};
+    for (const Accepted &a : accepted) {
+        f.txtFields(8).setText("50");
+        ticket(f, a.number, "MH12");
+        f.txtFields(8).setText(a.amount);
+        save(f);
+        EXPECT_EQ(empRow(a.number == QString("8") ? 8 : 9).value("rupee").toString(), a.amount);
+    }
+}
+
+TEST_F(Saving, EmptyFieldsAreStoredAsBlanks)
+{
+    Form1 &f = start();
+    ticket(f, "3", " ");
+    for (int i : {2, 3, 4, 5, 6, 8, 9, 0})
+        f.txtFields(i).setText("");
+    f.lblLabels(14).setCaption("");
+    f.lblLabels(15).setCaption("");
+    save(f);
+
+    const QVariantMap row = empRow(3);
+    ASSERT_FALSE(row.isEmpty());
+    for (const char *column : {"truckno", "rece", "material", "sup", "grossdt", "taredt", "grosstime", "taretime",
+                               "grossoral", "tareoral"})
+        EXPECT_EQ(row.value(column).toString(), " ") << column;
+    for (const char *column : {"grosswt", "tarewt", "netwt"})
+        EXPECT_EQ(row.value(column).toDouble(), 0) << column;
+    EXPECT_EQ(row.value("rupee").toString(), "0");
+    EXPECT_EQ(row.value("amtword").toString(), aminv::AmountInWords(0));
+    EXPECT_EQ(row.value("stage").toDouble(), 1);
+    EXPECT_EQ(row.value("dt").toDate(), QDate(2024, 3, 5));
+    EXPECT_EQ(row.value("bdate").toDate(), QDate(2024, 3, 5));
+    EXPECT_TRUE(row.value("bag").isNull());
+
+    for (TextEditable *box : std::initializer_list<TextEditable *>{&f.Combo2, &f.Combo1, &f.Combo3, &f.txtFields(2),
+                                                                  &f.txtFields(3), &f.txtFields(0), &f.txtFields(6)})
+        EXPECT_EQ(box->Text(), " ") << box->fullName().toStdString();
+    EXPECT_EQ(f.txtFields(8).Text(), "0");
+    EXPECT_EQ(f.lblLabels(14).Caption(), " ");
+    EXPECT_EQ(host.modalsShown(), (QStringList{"msbox", "previewplain"})) << "every save prints";
+}
+
+TEST_F(Saving, HeavierTareBecomesTheGrossWithItsStamps)
+{
+    Form1 &f = start();
+    ticket(f, "4", "MH12");
+    host.setNow(QDateTime(QDate(2024, 3, 4), QTime(10, 15)));
+    f.Label1.setCaption("05000");
+    ui::click(f.Option1(1));
+    ui::click(f.ToggleButton1); // "Oral": the tare is typed
+    host.setNow(QDateTime(QDate(2024, 3, 5), QTime(11, 40)));
+    ui::typeInto(f.txtFields(4), "12000");
+    ASSERT_EQ(f.lblLabels(15).Caption(), "Oral");
+    ASSERT_EQ(f.lblLabels(14).Caption(), " ");
+    host.setNow(QDateTime(QDate(2024, 3, 5), QTime(12, 0)));
+    save(f);
+
+    const QVariantMap row = empRow(4);
+    EXPECT_EQ(row.value("grosswt").toDouble(), 12000);
+    EXPECT_EQ(row.value("grossdt").toString(), "05/03/2024");
+    EXPECT_EQ(row.value("grosstime").toString(), "11:40");
+    EXPECT_EQ(row.value("grossoral").toString(), "Oral");
+    EXPECT_EQ(row.value("tarewt").toDouble(), 5000);
+    EXPECT_EQ(row.value("taredt").toString(), "04/03/2024");
+    EXPECT_EQ(row.value("taretime").toString(), "10:15");
+    EXPECT_EQ(row.value("tareoral").toString(), " ") << "the gross mark goes with its weight";
+    EXPECT_EQ(row.value("netwt").toDouble(), 7000);
+    EXPECT_EQ(row.value("stage").toDouble(), 3);
+
+    EXPECT_EQ(f.txtFields(2).Text(), "12000");
+    EXPECT_EQ(f.txtFields(4).Text(), "5000");
+    EXPECT_EQ(f.txtFields(3).Text(), "05/03/2024");
+    EXPECT_EQ(f.txtFields(9).Text(), "11:40");
+    EXPECT_EQ(f.txtFields(5).Text(), "04/03/2024");
+    EXPECT_EQ(f.txtFields(0).Text(), "10:15");
+    EXPECT_EQ(f.lblLabels(14).Caption(), "Oral");
+}
+
+TEST_F(Saving, StoredStageFollowsTheWeights)
+{
+    storeTicket(5, "MH12", 20000, 0, 1, "04/03/2024", "08:00");
+    storeTicket(6, "MH12", 20000, 0, 2, "04/03/2024", "08:00");
+    storeTicket(8, "MH12", 20000, 0, 1, "04/03/2024", "08:00");
+    Form1 &f = start();
+    auto recall = [&](const char *number) {
+        ui::focus(f.num);
+        f.num.setText(number);
+        ui::press(f, Key::Enter);
+    };
+    struct Case {
+        const char *name;
+        int number;
+        std::function<void()> enter;
+        double gross, tare, stage;
+    } cases[] = {
+        {"new, gross only", 1, [&] { ticket(f, "1", "MH12"); f.Label1.setCaption("20000"); }, 20000, 0, 1},
+        {"new, both", 2, [&] { ticket(f, "2", "MH12"); f.txtFields(2).setText("20000"); f.txtFields(4).setText("5000"); }, 20000, 5000, 3},
+        {"new, tare only", 3, [&] { ticket(f, "3", "MH12"); f.txtFields(2).setText(""); f.txtFields(4).setText("12000"); }, 0, 12000, 1},
+        {"new, equal weights", 4, [&] { ticket(f, "4", "MH12"); f.txtFields(2).setText("8000"); f.txtFields(4).setText("8000"); }, 8000, 8000, 3},
+        {"recalled stage 1, no second weight", 5, [&] { recall("5"); f.mAuto = false; }, 20000, 0, 2},
+        {"recalled stage 2", 6, [&] { recall("6"); }, 20000, 0, 3},
+        {"recalled stage 1, tare captured", 8, [&] { recall("8"); f.Label1.setCaption("07000"); }, 20000, 7000, 3},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        c.enter();
+        save(f);
+        const QVariantMap row = empRow(c.number);
+        EXPECT_EQ(row.value("grosswt").toDouble(), c.gross);
+        EXPECT_EQ(row.value("tarewt").toDouble(), c.tare);
+        EXPECT_EQ(row.value("stage").toDouble(), c.stage);
+    }
+}
+
+TEST_F(Saving, SavingAgainReplacesTheRowAndTheTruckIsUpperCasedOnlyInTheStore)
+{
+    Form1 &f = start();
+    ticket(f, "7", "ab'12");
+    f.txtFields(2).setText("20000");
+    f.txtFields(8).setText("150");
+    save(f);
+    f.txtFields(8).setText("175");
+    save(f);
+
+    EXPECT_EQ(count("select * from emp where num=7"), 1);
+    const QVariantMap row = empRow(7);
+    EXPECT_EQ(row.value("truckno").toString(), "AB'12");
+    EXPECT_EQ(row.value("rupee").toString(), "175");
+    EXPECT_EQ(row.value("amtword").toString(), aminv::AmountInWords(175));
+    EXPECT_EQ(f.Combo4.Text(), "ab'12");
+    EXPECT_EQ(caption("prnvarplain", "Label2", 2), "ab'12") << "the text ticket shows the screen";
+    EXPECT_FALSE(f.dbAddnewFlag);
+    EXPECT_FALSE(f.mAuto);
+    EXPECT_TRUE(messages().isEmpty());
+}
+
+TEST_F(Saving, UnsavedTicketIsNotPrinted)
+{
+    prepare({Sql("update counter set printstyle=0")});
+    Form1 &f = start();
+    const QStringList before = rows("select * from slip") + rows("select * from prnvarplain") +
+                               rows("select * from prnvarprint");
+    ticket(f, "7", "MH12");
+    ASSERT_TRUE(f.dbAddnewFlag);
+    for (bool dos : {false, true}) {
+        f.mprintstyle = dos;
+        host.clearRecords();
+        ui::press(f, Key::F6);
+        EXPECT_EQ(messages(), QStringList{"Data Must Save"});
+        EXPECT_TRUE(host.modalsShown().isEmpty());
+    }
+    EXPECT_EQ(rows("select * from slip") + rows("select * from prnvarplain") + rows("select * from prnvarprint"),
+              before);
+}
+
+TEST_F(Saving, ReportFileTicketCopiesTheStoredRow)
+{
+    prepare({Sql("update counter set printstyle=0, compnm=?, address=?, city=?",
+                 {"  O'Brien Weighing  ", " Plot 9 ", "Halol  "})});
+    Form1 &f = start();
+    ticket(f, "7", "ab12");
+    f.txtFields(2).setText("20000");
+    f.txtFields(4).setText("5000");
+    save(f);
+    EXPECT_EQ(host.modalsShown(), (QStringList{"msbox", "preview"}));
+    const QString columns = "num,truckno,material,grosstime,taretime,rupee,dt,rece,sup,grossoral,tareoral,"
+                            "grossdt,taredt,stage,grosswt,tarewt,netwt,bag,amtword";
+    for (int press = 0; press < 2; ++press) {
+        SCOPED_TRACE(press);
+        if (press)
+            ui::press(f, Key::F6);
+        EXPECT_EQ(rows("select " + columns + " from slip"), rows("select " + columns + " from emp where num=7"));
+        EXPECT_EQ(rows("select truckno, compnm, address, city from slip"),
+                  QStringList{"AB12|O'Brien Weighing|Plot 9|Halol"});
+    }
+}
+
+TEST_F(Saving, TextTicketCaptionsFollowTheMarkRule)
+{
+    Form1 &f = start();
+    ticket(f, "7", "MH12");
+    f.txtFields(2).setText("20000");
+    save(f);
+    struct Case {
+        bool plain, marks;
+        const char *grossMark, *tareMark, *index9, *index10;
+    } cases[] = {
+        {false, true, " ", "Oral", "*", " "},    {true, true, " ", "Oral", "*", " "},
+        {false, true, "Oral", "", " ", "*"},     {true, true, "Oral", "oral", " ", "*"},
+        {false, false, "Oral", "Oral", "  ", "  "}, {true, false, "Oral", "Oral", "  ", "    "},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.plain ? "plain" : "pre-printed") + (c.marks ? " marks" : "") + " gross " +
+                     c.grossMark + " tare " + c.tareMark);
+        f.mprintformat = c.plain;
+        f.moral = c.marks;
+        f.lblLabels(14).setCaption(c.grossMark);
+        f.lblLabels(15).setCaption(c.tareMark);
+        ui::press(f, Key::F6);
+        const char *table = c.plain ? "prnvarplain" : "prnvarprint";
+        EXPECT_EQ(caption(table, "Label2", 9), c.index9);
+        EXPECT_EQ(caption(table, "Label2", 10), c.index10);
+    }
+}
+
+TEST_F(Saving, TextTicketCaptionsFromTheScreen)
+{
+    // Pre-printed stationery has no company heading to fill.
+    prepare({Sql("insert into prnvarprint (name, \"index\", caption, x, y, c, r, dw) "
+                 "values ('Label1', 14, 'printed heading', 0, 0, 0, 0, 0)")});
+    Form1 &f = start();
+    ticket(f, "7", "MH12");
+    f.txtFields(2).setText("20000");
+    save(f);
+    f.lblLabels(17).setCaption("  Name  ");
+    f.lblLabels(16).setCaption(" Address");
+    f.lblLabels(18).setCaption("City ");
+    struct Case {
+        const char *gross, *tare, *net, *index13, *index14, *index15;
+    } cases[] = {
+        {"08450", "0", " 123 ", " 08450", "     0", "   123"},
+        {"1234567", " 42", "", "1234567", "    42", "      "},
+    };
+    for (bool plain : {true, false}) {
+        const char *table = plain ? "prnvarplain" : "prnvarprint";
+        const char *other = plain ? "prnvarprint" : "prnvarplain";
+        f.mprintformat = plain;
+        const QStringList otherBefore = rows(QStringLiteral("select * from %1").arg(other));
+        const QString untouched =
+            QStringLiteral("select * from %1 where not (name='Label2' and \"index\" between 1 and 15)%2")
+                .arg(table, plain ? " and not (name='Label1' and \"index\" between 14 and 16)" : "");
+        const QStringList untouchedBefore = rows(untouched);
+        for (const Case &c : cases) {
+            SCOPED_TRACE(std::string(table) + " " + c.gross);
+            f.txtFields(2).setText(c.gross);
+            f.txtFields(4).setText(c.tare);
+            f.txtFields(6).setText(c.net);
+            f.txtFields(8).setText(" 50");
+            ui::press(f, Key::F6);
+            EXPECT_EQ(caption(table, "Label2", 13), c.index13);
+            EXPECT_EQ(caption(table, "Label2", 14), c.index14);
+            EXPECT_EQ(caption(table, "Label2", 15), c.index15);
+            EXPECT_EQ(caption(table, "Label2", 6), " 50") << "other values as shown";
+            EXPECT_EQ(caption(table, "Label2", 1), "7");
+            EXPECT_EQ(caption(table, "Label2", 5), f.txtFields(9).Text());
+        }
+        EXPECT_EQ(rows(untouched), untouchedBefore);
+        EXPECT_EQ(rows(QStringLiteral("select * from %1").arg(other)), otherBefore);
+        if (plain) {
+            EXPECT_EQ(caption(table, "Label1", 14), "  Name  ");
+            EXPECT_EQ(caption(table, "Label1", 15), " Address");
+            EXPECT_EQ(caption(table, "Label1", 16), "City ");
+        }
+    }
+}
+
+TEST_F(Saving, PrintFormFollowsStyleAndFormat)
+{
+    Form1 &f = start();
+    ticket(f, "7", "MH12");
+    save(f);
+    struct Case {
+        bool style, format;
+        const char *form;
+    } cases[] = {{false, false, "preview"}, {false, true, "preview"}, {true, false, "previewprint"},
+                 {true, true, "previewplain"}};
+    for (const Case &c : cases) {
+        f.mprintstyle = c.style;
+        f.mprintformat = c.format;
+        host.clearRecords();
+        host.onModal(c.form, [](Form &shown) { EXPECT_TRUE(shown.modal()); });
+        ui::press(f, Key::F6);
+        EXPECT_EQ(host.modalsShown(), QStringList{c.form});
+        EXPECT_TRUE(messages().isEmpty());
+    }
+}
+
+TEST_F(Saving, FailedInsertKeepsTheOldRow)
+{
+    storeTicket(7, "OLD1", 20000, 0, 1);
+    prepare({Sql("create trigger refuse_emp before insert on emp begin select raise(abort, 'tickets are "
+                 "refused'); end")});
+    Form1 &f = start();
+    f.num.setText("7");
+    ui::focus(f.Combo4);
+    ASSERT_EQ(f.mstage, 2) << "ticket 7 recalled";
+    f.Combo4.setText("NEW1");
+    save(f);
+    EXPECT_TRUE(messages().join(" ").contains("tickets are refused"));
+    EXPECT_EQ(host.modalsShown(), QStringList{"msbox"}) << "no print after a failed save";
+    EXPECT_FALSE(aminv::dbConn().inTransaction());
+    EXPECT_EQ(empRow(7).value("truckno").toString(), "OLD1");
+
+    // The shared objects are usable again: a new ticket queries the next number.
+    host.clearRecords();
+    ui::press(f, Key::Esc);
+    EXPECT_TRUE(messages().isEmpty());
+    EXPECT_EQ(f.num.Text(), "8");
+}
+
+TEST_F(Saving, ColumnCleanUpTurnsNullsIntoZero)
+{
+    prepare({Sql("insert into emp (num) values (3)"), Sql("insert into matmast (num, Name) values (9, NULL)"),
+             Sql("delete from recemast")});
+    Form1 &f = start();
+    QStringList captions;
+    QList<int> pointers;
+    f.setObserver([&](Control *c, Change) {
+        if (c)
+            return;
+        if (captions.isEmpty() || captions.last() != f.Caption())
+            captions << f.Caption();
+        if (pointers.isEmpty() || pointers.last() != f.MousePointer())
+            pointers << f.MousePointer();
+    });
+    auto cleanUp = [&] {
+        host.pickMenu("intg");
+        ui::press(f, Key::F3);
+    };
+    cleanUp();
+    f.setObserver(nullptr);
+
+    EXPECT_TRUE(messages().isEmpty());
+    EXPECT_EQ(f.Caption(), "Varnock");
+    EXPECT_EQ(f.MousePointer(), 0);
+    EXPECT_EQ(pointers, (QList<int>{11, 0}));
+    ASSERT_GT(captions.size(), 2);
+    EXPECT_EQ(captions[1], "update emp set \"num\"=0 where \"num\" IS NULL");
+    EXPECT_TRUE(captions.contains("update recemast set \"Name\"=0 where \"Name\" IS NULL"))
+        << "an empty table runs its statements too";
+    EXPECT_EQ(captions.at(captions.size() - 2), "update truckmast set \"tarewt\"=0 where \"tarewt\" IS NULL");
+    EXPECT_EQ(captions.last(), "Varnock");
+
+    const QVariantMap row = empRow(3);
+    EXPECT_EQ(row.value("truckno").toString(), "0");
+    EXPECT_EQ(row.value("grosswt").toDouble(), 0);
+    EXPECT_EQ(rows("select Name from matmast where num=9"), QStringList{"0"});
+    const QString nulls = "select * from emp where truckno is null or grosswt is null or bag is null or "
+                          "amtword is null or bdate is null";
+    EXPECT_EQ(count(nulls), 0);
+
+    const QStringList tables = {"emp", "matmast", "recemast", "suppmast", "truckmast"};
+    auto everything = [&] {
+        QStringList all;
+        for (const QString &t : tables)
+            all += rows("select * from " + t);
+        return all;
+    };
+    const QStringList once = everything();
+    cleanUp();
+    EXPECT_EQ(everything(), once) << "a second run changes nothing";
+    EXPECT_EQ(f.Caption(), "Varnock");
+}
+
+} // namespace

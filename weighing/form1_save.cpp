@@ -1,0 +1,207 @@
+// The main screen's save (F8), ticket print (F6) and column clean-up.
+#include "form1.h"
+
+#include "aminv.h"
+#include "amountinwords.h"
+#include "ticketdata.h"
+
+#include "database/database.h"
+#include "runtime/convert.h"
+#include "runtime/errors.h"
+
+using namespace vb;
+
+namespace {
+
+// A column or table name as an identifier in a statement ("index" is a
+// keyword).
+QString identifier(const QString &name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
+} // namespace
+
+TicketValues Form1::ticketOnScreen() const
+{
+    TicketValues t;
+    t.number = num.Text();
+    t.truck = Combo4.Text();
+    t.material = Combo1.Text();
+    t.tareTime = txtFields(0).Text();
+    t.grossTime = txtFields(9).Text();
+    t.amount = txtFields(8).Text();
+    t.receiver = Combo2.Text();
+    t.supplier = Combo3.Text();
+    t.tareMark = lblLabels(15).Caption();
+    t.grossMark = lblLabels(14).Caption();
+    t.grossDate = txtFields(3).Text();
+    t.tareDate = txtFields(5).Text();
+    t.gross = txtFields(2).Text();
+    t.tare = txtFields(4).Text();
+    t.net = txtFields(6).Text();
+    return t;
+}
+
+void Form1::cmdUpdate_Click()
+{
+    if (aminv::ConfirmBox("Do You Want To Save").toInt() != 6) {
+        num.SetFocus();
+        return;
+    }
+    mAuto = false;
+    dbAddnewFlag = false;
+
+    if (Combo4.Text().isEmpty()) {
+        MsgBox("you must enter truck no", Msg::OKOnly);
+        Combo4.SetFocus();
+        return;
+    }
+
+    // Text columns never stay empty. The weights go first: their change
+    // handler stamps or clears dates and times that the later fills cover.
+    for (TextEditable *box : std::initializer_list<TextEditable *>{
+             &Combo2, &Combo1, &Combo3, &txtFields(2), &txtFields(4), &txtFields(3), &txtFields(5),
+             &txtFields(9), &txtFields(0), &txtFields(6)})
+        if (box->Text().isEmpty())
+            box->setText(" ");
+    if (txtFields(8).Text().isEmpty())
+        txtFields(8).setText("0");
+    for (Label *mark : {&lblLabels(14), &lblLabels(15)})
+        if (mark->Caption().isEmpty())
+            mark->setCaption(" ");
+
+    if (txtFields(8).Text() == "0" && mpublic) {
+        MsgBox("You must enter amount", Msg::OKOnly);
+        txtFields(8).SetFocus();
+        return;
+    }
+
+    // The heavier weight is the gross: each weight takes its date, time and
+    // mark along. The dates and times are written after their weight, over
+    // the stamps its change handler puts in.
+    if (weightOf(2) != 0 && weightOf(4) > weightOf(2)) {
+        const double gross = weightOf(2);
+        const QString grossDate = txtFields(3).Text();
+        const QString grossTime = txtFields(9).Text();
+        const QString grossMark = lblLabels(14).Caption();
+        txtFields(2).setText(txtFields(4).Text());
+        txtFields(3).setText(txtFields(5).Text());
+        txtFields(9).setText(txtFields(0).Text());
+        lblLabels(14).setCaption(lblLabels(15).Caption());
+        txtFields(4).setText(numText(gross));
+        txtFields(5).setText(grossDate);
+        txtFields(0).setText(grossTime);
+        lblLabels(15).setCaption(grossMark);
+    }
+
+    // The number is the ticket's key: nothing is stored under anything else.
+    const QString number = num.Text();
+    if (!isNumeric(number) || numberParam(number).typeId() != QMetaType::LongLong) {
+        MsgBox("Ticket No. must be a number", Msg::OKOnly);
+        num.SetFocus();
+        return;
+    }
+    const QVariant key = numberParam(number);
+    const QDate today = host().now().date();
+
+    Connection &db = aminv::dbConn();
+    Command &cmd = aminv::sharedCmd();
+    Recordset &rs = aminv::mainRs();
+    db.BeginTrans();
+    cmd.setCommandText(Sql("delete from emp where num=?", {key}));
+    cmd.Execute();
+    {
+        rs.Open("select * from emp", db, CursorType::Static, LockType::Optimistic, -1);
+        rs.AddNew();
+        rs.setField("num", key);
+        rs.setField("truckno", ucase(Combo4.Text()));
+        rs.setField("rece", Combo2.Text());
+        rs.setField("material", Combo1.Text());
+        rs.setField("sup", Combo3.Text());
+        rs.setField("grosswt", weightOf(2));
+        rs.setField("grossdt", txtFields(3).Text());
+        rs.setField("grosstime", txtFields(9).Text());
+        rs.setField("tarewt", weightOf(4));
+        rs.setField("taredt", txtFields(5).Text());
+        rs.setField("taretime", txtFields(0).Text());
+        rs.setField("rupee", txtFields(8).Text());
+        rs.setField("dt", today);
+        rs.setField("netwt", weightOf(6));
+        rs.setField("amtword", aminv::AmountInWords(weightOf(8)));
+        rs.setField("grossoral", lblLabels(14).Caption());
+        rs.setField("tareoral", lblLabels(15).Caption());
+        if (weightOf(2) != 0 && weightOf(4) != 0)
+            rs.setField("stage", QVariant::fromValue<int16_t>(3));
+        else
+            rs.setField("stage", mstage);
+        // The ticket list searches tickets by this date.
+        rs.setField("bdate", today);
+        rs.Update();
+        rs.Close();
+    }
+    db.CommitTrans();
+
+    db.BeginTrans();
+    FillTicketData(ticketOnScreen(), {lblLabels(17).Caption(), lblLabels(16).Caption(), lblLabels(18).Caption()},
+                   {mprintstyle, mprintformat, moral});
+    db.CommitTrans();
+
+    cmdPrint_Click();
+}
+
+void Form1::cmdPrint_Click()
+{
+    if (dbAddnewFlag) {
+        MsgBox("Data Must Save", Msg::OKOnly);
+        return;
+    }
+    Connection &db = aminv::dbConn();
+    db.BeginTrans();
+    FillTicketData(ticketOnScreen(), {lblLabels(17).Caption(), lblLabels(16).Caption(), lblLabels(18).Caption()},
+                   {mprintstyle, mprintformat, moral});
+    db.CommitTrans();
+
+    if (!mprintstyle)
+        showModal("preview");
+    else if (!mprintformat)
+        showModal("previewprint");
+    else
+        showModal("previewplain");
+}
+
+void Form1::intg_Click()
+{
+    const QString caption = Caption();
+    setMousePointer(11);
+    // A failing statement leaves the screen as it was; the database layer
+    // has rolled the transaction back.
+    struct Restore {
+        Form1 &f;
+        const QString &caption;
+        ~Restore()
+        {
+            f.setCaption(caption);
+            f.setMousePointer(0);
+        }
+    } restore{*this, caption};
+
+    Connection &db = aminv::dbConn();
+    Recordset &rs = aminv::mainRs();
+    Command &cmd = aminv::sharedCmd();
+    db.BeginTrans();
+    for (const char *table : {"emp", "matmast", "recemast", "suppmast", "truckmast"}) {
+        rs.Open(QStringLiteral("select * from %1").arg(QLatin1String(table)), db, CursorType::Static,
+                LockType::Optimistic, -1);
+        for (int i = 0; i < rs.FieldCount(); ++i) {
+            const QString column = identifier(rs.Fields(i).Name());
+            const QString statement =
+                QStringLiteral("update %1 set %2=0 where %2 IS NULL").arg(QLatin1String(table), column);
+            cmd.setCommandText(statement);
+            cmd.Execute();
+            setCaption(statement);
+        }
+        rs.Close();
+    }
+    db.CommitTrans();
+}
