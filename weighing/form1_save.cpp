@@ -22,26 +22,7 @@ QString identifier(const QString &name)
 
 } // namespace
 
-TicketValues Form1::ticketOnScreen() const
-{
-    TicketValues t;
-    t.number = num.Text();
-    t.truck = Combo4.Text();
-    t.material = Combo1.Text();
-    t.tareTime = txtFields(0).Text();
-    t.grossTime = txtFields(9).Text();
-    t.amount = txtFields(8).Text();
-    t.receiver = Combo2.Text();
-    t.supplier = Combo3.Text();
-    t.tareMark = lblLabels(15).Caption();
-    t.grossMark = lblLabels(14).Caption();
-    t.grossDate = txtFields(3).Text();
-    t.tareDate = txtFields(5).Text();
-    t.gross = txtFields(2).Text();
-    t.tare = txtFields(4).Text();
-    t.net = txtFields(6).Text();
-    return t;
-}
+TicketValues Form1::ticketOnScreen() const { return ticketShownOn(*this); }
 
 void Form1::cmdUpdate_Click()
 {
@@ -143,7 +124,7 @@ void Form1::cmdUpdate_Click()
     db.CommitTrans();
 
     db.BeginTrans();
-    FillTicketData(ticketOnScreen(), {lblLabels(17).Caption(), lblLabels(16).Caption(), lblLabels(18).Caption()},
+    FillTicketData(ticketOnScreen(), companyShownOn(*this),
                    {mprintstyle, mprintformat, moral});
     db.CommitTrans();
 
@@ -158,7 +139,7 @@ void Form1::cmdPrint_Click()
     }
     Connection &db = aminv::dbConn();
     db.BeginTrans();
-    FillTicketData(ticketOnScreen(), {lblLabels(17).Caption(), lblLabels(16).Caption(), lblLabels(18).Caption()},
+    FillTicketData(ticketOnScreen(), companyShownOn(*this),
                    {mprintstyle, mprintformat, moral});
     db.CommitTrans();
 

@@ -343,30 +343,11 @@ void manual::cmdUpdate_Click()
     PreviewAndReset();
 }
 
-TicketValues manual::typedTicket() const
-{
-    TicketValues t;
-    t.number = num.Text();
-    t.truck = Combo4.Text();
-    t.material = Combo1.Text();
-    t.tareTime = txtFields(0).Text();
-    t.grossTime = txtFields(9).Text();
-    t.amount = txtFields(8).Text();
-    t.receiver = Combo2.Text();
-    t.supplier = Combo3.Text();
-    t.tareMark = lblLabels(15).Caption();
-    t.grossMark = lblLabels(14).Caption();
-    t.grossDate = txtFields(3).Text();
-    t.tareDate = txtFields(5).Text();
-    t.gross = txtFields(2).Text();
-    t.tare = txtFields(4).Text();
-    t.net = txtFields(6).Text();
-    return t;
-}
+TicketValues manual::typedTicket() const { return ticketShownOn(*this); }
 
 Company manual::ownCompany() const
 {
-    return {lblLabels(17).Caption(), lblLabels(16).Caption(), lblLabels(18).Caption()};
+    return companyShownOn(*this);
 }
 
 void manual::fillDosData()
@@ -380,9 +361,7 @@ void manual::fillWindowData()
     Form1 &main = app().form<Form1>(Form1::Name);
     if (!main.loaded())
         main.Load();
-    const Company company{main.lblLabels(17).Caption(), main.lblLabels(16).Caption(),
-                          main.lblLabels(18).Caption()};
-    FillTicketData(typedTicket(), company, PrintChoice{false, mprintformat, false});
+    FillTicketData(typedTicket(), companyShownOn(main), PrintChoice{false, mprintformat, false});
 }
 
 // ---- print and reset ------------------------------------------------------

@@ -34,5 +34,34 @@ struct PrintChoice {
     bool marks = false; // mark typed weights on the text ticket
 };
 
+// The ticket values of a form that shows a ticket in the main screen's
+// controls (the main screen and the manual ticket form).
+template <class TicketForm> TicketValues ticketShownOn(const TicketForm &f)
+{
+    TicketValues t;
+    t.number = f.num.Text();
+    t.truck = f.Combo4.Text();
+    t.material = f.Combo1.Text();
+    t.tareTime = f.txtFields(0).Text();
+    t.grossTime = f.txtFields(9).Text();
+    t.amount = f.txtFields(8).Text();
+    t.receiver = f.Combo2.Text();
+    t.supplier = f.Combo3.Text();
+    t.tareMark = f.lblLabels(15).Caption();
+    t.grossMark = f.lblLabels(14).Caption();
+    t.grossDate = f.txtFields(3).Text();
+    t.tareDate = f.txtFields(5).Text();
+    t.gross = f.txtFields(2).Text();
+    t.tare = f.txtFields(4).Text();
+    t.net = f.txtFields(6).Text();
+    return t;
+}
+
+// The company lines of such a form's heading labels.
+template <class TicketForm> Company companyShownOn(const TicketForm &f)
+{
+    return {f.lblLabels(17).Caption(), f.lblLabels(16).Caption(), f.lblLabels(18).Caption()};
+}
+
 // Runs inside the caller's transaction, through the shared command.
 void FillTicketData(const TicketValues &ticket, const Company &company, const PrintChoice &choice);
