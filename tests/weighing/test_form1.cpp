@@ -1,6 +1,6 @@
 // The main weighing screen driven as an operator drives it, on the
 // delivered database in a temporary directory.
-#include "office.h"
+#include "support/office.h"
 
 #include "runtime/convert.h"
 

@@ -1,7 +1,7 @@
 // The live weight end to end: bytes written on the device's end of a
 // pseudo-terminal pair reach the live-weight label through the port that
 // the main screen opens at load, found by the "COMN" rule.
-#include "office.h"
+#include "support/office.h"
 
 #include "testing/ptypair.h"
 

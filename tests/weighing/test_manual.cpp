@@ -1,7 +1,7 @@
 // The manual ticket form driven as an operator drives it, over the main
 // screen, on the delivered database in a temporary directory. The print
 // forms are stand-ins that record what the form wrote when they opened.
-#include "office.h"
+#include "support/office.h"
 
 #include "weighing/manual.h"
 

@@ -1,6 +1,6 @@
 // The range delete: the proposed range, the question, the inclusive bounds
 // and the keys that lead from box to box.
-#include "office.h"
+#include "support/office.h"
 
 #include "weighing/frmdelete.h"
 

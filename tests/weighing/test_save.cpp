@@ -1,7 +1,7 @@
 // The save (F8), the ticket print data (F6) and the column clean-up of the
 // main screen, driven as the operator drives them, on the delivered
 // database in a temporary directory.
-#include "office.h"
+#include "support/office.h"
 
 #include "weighing/amountinwords.h"
 #include "weighing/msbox.h"

@@ -1,6 +1,6 @@
 // Start-up through "constr.txt", the shared objects, and the confirmation
 // box.
-#include "office.h"
+#include "support/office.h"
 
 #include "weighing/msbox.h"
 

@@ -1,6 +1,6 @@
 // The ticket list (F5) driven as an operator drives it: listing, searching,
 // sorting and "Goto" into the main screen.
-#include "office.h"
+#include "support/office.h"
 
 #include "weighing/acclocate.h"
 
