@@ -1,6 +1,7 @@
 // Varnock, the current edition: the start-up module's Main on the desktop.
 #include "admin/registry.h"
 #include "desktop/qthost.h"
+#include "printing/registry.h"
 #include "weighing/aminv.h"
 #include "weighing/registry.h"
 
@@ -17,6 +18,7 @@ int main(int argc, char **argv)
     vb::App &app = vb::App::instance();
     app.setTitle(QStringLiteral("Varnock"));
     registerWeighingForms();
+    registerPrintingForms();
     registerAdminForms();
 
     // A start that fails (no database, a wrong connection line) is shown

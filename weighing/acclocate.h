@@ -32,8 +32,8 @@ public:
     // opening of the list repeats it.
     vb::Sql mlistQuery;
 
-    // Event handlers.
-    void Form_Load();
+    // Event handlers. The earlier edition's list replaces the load.
+    virtual void Form_Load();
     void cmdFind_Click();
     void Command3_Click();
     void Command1_Click();

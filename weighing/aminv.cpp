@@ -101,6 +101,16 @@ void Main()
     vb::app().form(QStringLiteral("Form1")).Show(false);
 }
 
+void adoptShared(std::unique_ptr<vb::Connection> connection, std::unique_ptr<vb::Recordset> main,
+                 std::unique_ptr<vb::Recordset> aux, std::unique_ptr<vb::Command> command)
+{
+    g_dbConn = std::move(connection);
+    g_mainRs = std::move(main);
+    g_auxRs = std::move(aux);
+    g_sharedCmd = std::move(command);
+    closeRecordsetsOnError();
+}
+
 void release()
 {
     if (g_mainRs && g_mainRs->isOpen())

@@ -3,6 +3,7 @@
 // every form runs its statements through, and the shared routines.
 #include <QString>
 #include <QVariant>
+#include <memory>
 
 namespace vb {
 class Connection;
@@ -25,6 +26,10 @@ bool connected();
 void Main();
 // Form1's unload: releases dbConn, mainRs and sharedCmd (auxRs stays).
 void release();
+// A start-up procedure of its own (the earlier edition's) makes the shared
+// objects itself and hands them over here.
+void adoptShared(std::unique_ptr<vb::Connection> connection, std::unique_ptr<vb::Recordset> main,
+                 std::unique_ptr<vb::Recordset> aux, std::unique_ptr<vb::Command> command);
 
 // Shows the confirmation box with a question; 6 for "Ok", 7 for "Cancel".
 QVariant ConfirmBox(const QString &text);

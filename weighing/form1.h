@@ -2,6 +2,7 @@
 // The main weighing screen: the scale office's hub. It reads the live
 // weight from the indicator, keeps the ticket on screen, and opens every
 // other form from its function keys, buttons and popup menus.
+#include "report/reportcontrol.h"
 #include "runtime/form.h"
 #include "serial/commcontrol.h"
 #include "ticketdata.h"
@@ -62,50 +63,52 @@ public:
     vb::CommControl MSComm1{this, "MSComm1"};
     vb::CommControl MSComm2{this, "MSComm2"};
     vb::CommControl MSComm3{this, "MSComm3"};
+    vb::ReportControl CrystalReport1{this, "CrystalReport1"}; // the program's one report engine
     vb::Menu pl{this, "pl", "printlist"};
     vb::Menu mast{this, "mast", "Master"};
 
-    // Event handlers.
-    void Form_Load();
+    // Event handlers. The virtual ones are those the earlier edition's
+    // main screen replaces.
+    virtual void Form_Load();
     void Form_KeyDown(int &KeyCode, int Shift);
     void Form_Resize();
-    void Form_Unload(int &Cancel);
-    void Command3_Click();
+    virtual void Form_Unload(int &Cancel);
+    virtual void Command3_Click();
     void Command1_Click();
     void Command2_Click();
-    void cmdDelete_Click();
+    virtual void cmdDelete_Click();
     void cmdLocate_Click();
-    void cmdPrint_Click();
-    void cmdSetting_Click();
-    void cmdUpdate_Click();
+    virtual void cmdPrint_Click();
+    virtual void cmdSetting_Click();
+    virtual void cmdUpdate_Click();
     void cmdClose_Click();
-    void snw_Click();
-    void dw_Click();
-    void mw_Click();
-    void sw_Click();
-    void vw_Click();
-    void rw_Click();
+    virtual void snw_Click();
+    virtual void dw_Click();
+    virtual void mw_Click();
+    virtual void sw_Click();
+    virtual void vw_Click();
+    virtual void rw_Click();
     void dupslip_Click();
-    void mtruck_Click();
-    void mrece_Click();
-    void mmate_Click();
-    void msup_Click();
+    virtual void mtruck_Click();
+    virtual void mrece_Click();
+    virtual void mmate_Click();
+    virtual void msup_Click();
     void intg_Click();
-    void Timer1_Timer();
-    void Timer2_Timer();
+    virtual void Timer1_Timer();
+    virtual void Timer2_Timer();
 
     // Indicator reading.
-    void MSComm1_OnComm();
+    virtual void MSComm1_OnComm();
     void MSComm2_OnComm();
     void MSComm3_OnComm();
-    void Text1_Change();
+    virtual void Text1_Change();
     // Shows a reading as the live weight, or in USB mode appends it to the
     // receive box.
     void ShowWeight(vb::TextBox &box, QString &data);
 
     // Ticket editing.
-    void num_GotFocus();
-    void num_LostFocus();
+    virtual void num_GotFocus();
+    virtual void num_LostFocus();
     void num_KeyDown(int &KeyCode, int Shift);
     void num_KeyPress(int &KeyAscii);
     void Label1_Change();
@@ -131,6 +134,9 @@ public:
 private:
     void layout();
     void wire();
+
+protected:
+    // Helpers the earlier edition's variants share.
     void showModal(const char *formName);
     double weightOf(int index) const;
     QString dateNow() const;

@@ -1,5 +1,6 @@
 #include "qthost.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "formwindow.h"
@@ -14,6 +15,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -251,6 +255,50 @@ void QtHost::setScreenMousePointer(int pointer)
         QGuiApplication::restoreOverrideCursor();
         --m_overrideCursors;
     }
+}
+
+// ---- reports ------------------------------------------------------------------------
+
+void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int destination,
+                         int copies)
+{
+    if (unattended()) {
+        std::fprintf(stderr, "[report] %s: %d page(s), destination %d, %d copies\n",
+                     qPrintable(document->title()), document->pageCount(), destination, copies);
+        return;
+    }
+    if (destination == Destination::Printer) {
+        const QPrinterInfo info = QPrinterInfo::defaultPrinter().isNull()
+                                      ? (QPrinterInfo::availablePrinters().isEmpty()
+                                             ? QPrinterInfo()
+                                             : QPrinterInfo::availablePrinters().first())
+                                      : QPrinterInfo::defaultPrinter();
+        if (info.isNull()) {
+            msgBox(QStringLiteral("No printer is installed"), Msg::OKOnly | Msg::Exclamation,
+                   App::instance().title());
+            return;
+        }
+        QPrinter printer(info, QPrinter::HighResolution);
+        printer.setDocName(document->title());
+        printer.setCopyCount(std::max(1, copies));
+        document->paint(printer);
+        return;
+    }
+    // The preview stays open beside the forms, like the report engine's
+    // own window; it keeps the document alive until it closes.
+    auto *printer = new QPrinter(QPrinter::HighResolution);
+    printer->setDocName(document->title());
+    if (QPrinterInfo::availablePrinters().isEmpty())
+        printer->setOutputFormat(QPrinter::PdfFormat);
+    auto *preview = new QPrintPreviewDialog(printer, dialogParent());
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    preview->setWindowModality(Qt::NonModal);
+    preview->setWindowTitle(document->title());
+    preview->resize(1000, 760);
+    QObject::connect(preview, &QPrintPreviewDialog::paintRequested, preview,
+                     [document](QPrinter *p) { document->paint(*p); });
+    QObject::connect(preview, &QObject::destroyed, [printer] { delete printer; });
+    preview->show();
 }
 
 // ---- forms --------------------------------------------------------------------------

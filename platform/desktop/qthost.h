@@ -54,6 +54,10 @@ public:
     void doEvents() override;
     void endProgram() override;
     void setScreenMousePointer(int pointer) override;
+    // Printer: the default printer with the copies; without a printer,
+    // "No printer is installed". Window: a modeless print preview.
+    void printReport(std::shared_ptr<const PrintDocument> document, int destination,
+                     int copies) override;
     void formShown(Form &form, bool modal) override;
     void formHidden(Form &form) override;
     void runModal(Form &form) override;

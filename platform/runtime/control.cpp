@@ -589,4 +589,9 @@ MenuItem *Menu::item(const QString &name) const
     return nullptr;
 }
 
+void Menu::removeItem(const QString &name)
+{
+    std::erase_if(m_items, [&](const std::unique_ptr<MenuItem> &i) { return i->name() == name; });
+}
+
 } // namespace vb

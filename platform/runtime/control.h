@@ -517,6 +517,9 @@ public:
     MenuItem &addItem(const QString &name, const QString &caption);
     const std::vector<std::unique_ptr<MenuItem>> &items() const { return m_items; }
     MenuItem *item(const QString &name) const;
+    // Drops an item (a program without that command); an unknown name does
+    // nothing.
+    void removeItem(const QString &name);
 
 private:
     QString m_caption;
@@ -550,6 +553,17 @@ public:
     {
         for (int i = first; i <= last; ++i)
             m_items.emplace(i, std::make_unique<T>(form, name, i, container));
+    }
+    // Adds an element to an array that spreads over several containers
+    // (each frame its own group of options), or that a form extending
+    // another one enlarges. The index must not be taken yet.
+    T &add(int index, Control *container = nullptr)
+    {
+        const T &first = *m_items.begin()->second;
+        auto made = std::make_unique<T>(first.form(), first.name(), index, container);
+        T &ref = *made;
+        m_items.emplace(index, std::move(made));
+        return ref;
     }
     T &operator()(int index) const { return at(index); }
     T &at(int index) const;

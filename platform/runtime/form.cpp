@@ -334,7 +334,7 @@ void App::dispatch(const std::function<void()> &event)
 
 void App::runErrorHooks()
 {
-    for (auto &hook : m_errorHooks) {
+    for (auto &[id, hook] : m_errorHooks) {
         try {
             hook();
         } catch (...) {

@@ -166,7 +166,13 @@ public:
     void dispatch(const std::function<void()> &event);
     // Called on an untrapped error before it is shown (the database layer
     // rolls back an open transaction here).
-    void addErrorHook(std::function<void()> hook) { m_errorHooks.push_back(std::move(hook)); }
+    // Returns an id for removeErrorHook.
+    int addErrorHook(std::function<void()> hook)
+    {
+        m_errorHooks.emplace(++m_lastHook, std::move(hook));
+        return m_lastHook;
+    }
+    void removeErrorHook(int id) { m_errorHooks.erase(id); }
     // Runs the hooks; also used by a trap that leaves its handler.
     void runErrorHooks();
     // The error the dispatcher last reported (tests look at it).
@@ -185,7 +191,8 @@ private:
     QString m_title = QStringLiteral("Varnock");
     std::map<QString, Factory> m_factories;
     std::map<QString, std::unique_ptr<Form>> m_instances;
-    std::vector<std::function<void()>> m_errorHooks;
+    std::map<int, std::function<void()>> m_errorHooks;
+    int m_lastHook = 0;
     int m_lastError = 0;
     bool m_ended = false;
     int m_depth = 0;

@@ -5,7 +5,10 @@
 #include <QDateTime>
 #include <QPoint>
 #include <QString>
+#include <memory>
 #include <optional>
+
+class QPagedPaintDevice;
 
 namespace vb {
 
@@ -24,6 +27,27 @@ constexpr int OK = 1, Cancel = 2, Yes = 6, No = 7;
 namespace WinStyle {
 constexpr int Hide = 0, NormalFocus = 1, MinimizedFocus = 2, Maximized = 3;
 }
+
+// Report destinations.
+namespace Destination {
+constexpr int Window = 0, Printer = 1;
+}
+
+// A laid-out document (a report) that the host prints or previews. The
+// report engine makes it; the host decides how it reaches paper or screen.
+class PrintDocument
+{
+public:
+    virtual ~PrintDocument() = default;
+    // Shown as the print job's name and the preview window's title.
+    virtual QString title() const = 0;
+    virtual int pageCount() const = 0;
+    // Paints every page on a paged device (printer, PDF writer), starting
+    // a new device page for each page after the first.
+    virtual void paint(QPagedPaintDevice &device) const = 0;
+    // Writes the document as a PDF file; false when the file can't be written.
+    virtual bool writePdf(const QString &fileName) const = 0;
+};
 
 class Host
 {
@@ -46,6 +70,11 @@ public:
     // The program ends at once; no further form code runs.
     virtual void endProgram() = 0;
     virtual void setScreenMousePointer(int pointer) = 0;
+    // Sends a document to the printer (Destination::Printer, with the
+    // number of copies) or into a preview window (Destination::Window,
+    // not waited for: several previews may be open at once).
+    virtual void printReport(std::shared_ptr<const PrintDocument> document, int destination,
+                             int copies) = 0;
 
     // Forms and controls tell the host what it must mirror.
     virtual void formShown(Form &form, bool modal) = 0;

@@ -108,6 +108,46 @@ void activate(Control &c)
     }
 }
 
+// Options of one container form one tab stop: Tab reaches the selected
+// one (or the first when none is selected), arrows move within the group.
+bool isOption(const Control *c) { return c && c->kind() == ControlKind::OptionButton; }
+
+std::vector<OptionButton *> optionGroup(const Control &option)
+{
+    std::vector<OptionButton *> group;
+    for (Control *c : option.form()->tabOrder())
+        if (isOption(c) && c->container() == option.container())
+            group.push_back(static_cast<OptionButton *>(c));
+    return group;
+}
+
+bool groupTabStop(const Control &c)
+{
+    if (!isOption(&c))
+        return true;
+    auto group = optionGroup(c);
+    for (OptionButton *o : group)
+        if (o->Value() && o->canTakeFocus())
+            return o == &c;
+    for (OptionButton *o : group)
+        if (o->canTakeFocus() && o->TabStop())
+            return o == &c;
+    return false;
+}
+
+void arrowInGroup(Control &option, int step)
+{
+    auto group = optionGroup(option);
+    auto it = std::find(group.begin(), group.end(), &option);
+    if (it == group.end())
+        return;
+    for (long k = (it - group.begin()) + step; k >= 0 && k < long(group.size()); k += step)
+        if (group[size_t(k)]->canTakeFocus()) {
+            group[size_t(k)]->SetFocus();
+            return;
+        }
+}
+
 void tabMove(Form &form, bool back)
 {
     auto order = form.tabOrder();
@@ -118,7 +158,7 @@ void tabMove(Form &form, bool back)
     size_t start = it == order.end() ? order.size() - 1 : size_t(it - order.begin());
     for (size_t k = 1; k <= order.size(); ++k) {
         Control *c = order[(start + k) % order.size()];
-        if (c->TabStop() && c->canTakeFocus()) {
+        if (c->TabStop() && c->canTakeFocus() && groupTabStop(*c)) {
             c->SetFocus();
             return;
         }
@@ -207,6 +247,10 @@ void press(Form &form, int keyCode, int shift)
         case Key::Right:
         case Key::Home:
         case Key::End:
+            if (isOption(c) && (keyCode == Key::Left || keyCode == Key::Right)) {
+                arrowInGroup(*c, keyCode == Key::Right ? 1 : -1);
+                break;
+            }
             if (c && (c->kind() == ControlKind::TextBox || c->kind() == ControlKind::ComboBox)) {
                 auto *t = static_cast<TextEditable *>(c);
                 int pos = t->SelStart();
@@ -217,7 +261,9 @@ void press(Form &form, int keyCode, int shift)
             break;
         case Key::Up:
         case Key::Down:
-            if (c && c->kind() == ControlKind::ComboBox) {
+            if (isOption(c)) {
+                arrowInGroup(*c, keyCode == Key::Down ? 1 : -1);
+            } else if (c && c->kind() == ControlKind::ComboBox) {
                 auto *cb = static_cast<ComboBox *>(c);
                 int i = cb->ListIndex() + (keyCode == Key::Down ? 1 : -1);
                 if (i >= 0 && i < cb->ListCount())

@@ -4,6 +4,7 @@
 #include "runtime/input.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 
 namespace vb {
@@ -34,6 +35,7 @@ void ScriptedHost::clearRecords()
     m_boxes.clear();
     m_inputs.clear();
     m_started.clear();
+    m_printed.clear();
     m_modals.clear();
 }
 
@@ -66,6 +68,22 @@ void ScriptedHost::shell(const QString &program, int windowStyle)
     if (!m_programs.count(program.toLower()) && !QFileInfo::exists(program))
         throw RuntimeError::fileNotFound();
     m_started.push_back({program, windowStyle});
+}
+
+void ScriptedHost::printReport(std::shared_ptr<const PrintDocument> document, int destination,
+                               int copies)
+{
+    Printed p;
+    p.title = document->title();
+    p.destination = destination;
+    p.copies = copies;
+    p.pages = document->pageCount();
+    const QDir dir(m_printDir.isEmpty() ? QDir::currentPath() : m_printDir);
+    const QString file = dir.absoluteFilePath(QStringLiteral("report-%1.pdf").arg(++m_printSerial));
+    if (document->writePdf(file))
+        p.pdfFile = file;
+    p.document = std::move(document);
+    m_printed.push_back(std::move(p));
 }
 
 double ScriptedHost::rnd()

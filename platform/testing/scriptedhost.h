@@ -34,6 +34,15 @@ public:
         QString program;
         int windowStyle;
     };
+    // A report sent to the printer or a preview: written as a PDF file.
+    struct Printed {
+        QString title;
+        int destination = 0;
+        int copies = 0;
+        int pages = 0;
+        QString pdfFile; // absolute path, empty when it could not be written
+        std::shared_ptr<const PrintDocument> document;
+    };
 
     // Answers for the next boxes; without one a message box answers OK (or
     // Yes for a yes/no box) and an input box its default text.
@@ -51,6 +60,10 @@ public:
     QStringList boxTexts() const;
     const std::vector<Input> &inputs() const { return m_inputs; }
     const std::vector<Started> &started() const { return m_started; }
+    const std::vector<Printed> &printed() const { return m_printed; }
+    // Where reports are written as "report-<n>.pdf" (n counts from 1 over
+    // the host's life); empty (the default) is the current directory.
+    void setPrintDirectory(const QString &dir) { m_printDir = dir; }
     const QStringList &modalsShown() const { return m_modals; }
     bool programEnded() const { return m_ended; }
     void clearRecords();
@@ -77,6 +90,8 @@ public:
     void doEvents() override;
     void endProgram() override { m_ended = true; }
     void setScreenMousePointer(int p) override { m_mousePointer = p; }
+    void printReport(std::shared_ptr<const PrintDocument> document, int destination,
+                     int copies) override;
     void formShown(Form &, bool) override {}
     void formHidden(Form &) override {}
     void runModal(Form &form) override;
@@ -95,6 +110,9 @@ private:
     std::vector<Box> m_boxes;
     std::vector<Input> m_inputs;
     std::vector<Started> m_started;
+    std::vector<Printed> m_printed;
+    QString m_printDir;
+    int m_printSerial = 0;
     QStringList m_modals;
     QDateTime m_now;
     std::mt19937 m_rng{12345};

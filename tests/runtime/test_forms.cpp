@@ -123,6 +123,23 @@ TEST_F(Runtime, FocusMovesFireLostThenGot)
         << "an option that gets the focus is selected";
 }
 
+TEST_F(Runtime, OptionGroupIsOneTabStopWalkedByArrows)
+{
+    f->opt(1).setValue(true);
+    ui::focus(f->t2);
+    f->log.clear();
+    ui::press(*f, Key::Tab);
+    EXPECT_EQ(f->ActiveControl(), &f->opt(1)) << "Tab reaches the selected option";
+    EXPECT_TRUE(f->log.empty() || f->log.back() == "Got Option1(1)") << "no option changes";
+    ui::press(*f, Key::Up);
+    EXPECT_EQ(f->ActiveControl(), &f->opt(0));
+    EXPECT_TRUE(f->opt(0).Value()) << "an arrow selects the option it moves to";
+    ui::press(*f, Key::Tab);
+    EXPECT_EQ(f->ActiveControl(), &f->other) << "Tab leaves the group";
+    ui::press(*f, Key::Tab, 1);
+    EXPECT_EQ(f->ActiveControl(), &f->opt(0)) << "Shift+Tab comes back to the selected option";
+}
+
 TEST_F(Runtime, ControlsThatCannotTakeTheFocusAreLeftAlone)
 {
     f->t2.setEnabled(false);
@@ -305,7 +322,7 @@ TEST_F(Runtime, UnloadCanBeCancelled)
 TEST_F(Runtime, UntrappedErrorsAreShownAndTheProgramGoesOn)
 {
     int hooks = 0;
-    App::instance().addErrorHook([&] { ++hooks; });
+    const int hook = App::instance().addErrorHook([&] { ++hooks; });
     App::instance().setTitle("Varnock");
     f->ok.onClick = [] { throw RuntimeError::typeMismatch(); };
     ui::click(f->ok);
@@ -320,6 +337,7 @@ TEST_F(Runtime, UntrappedErrorsAreShownAndTheProgramGoesOn)
     f->cancel.onClick = [] { App::instance().form("NoSuchForm").Show(true); };
     ui::click(f->cancel);
     EXPECT_EQ(host.boxes().back().prompt, "The form NoSuchForm is not part of this program yet");
+    App::instance().removeErrorHook(hook);
 }
 
 TEST_F(Runtime, EndStopsAllFurtherFormCode)

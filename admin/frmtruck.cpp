@@ -1,0 +1,15 @@
+#include "frmtruck.h"
+
+#include "itemlocate.h"
+
+frmtruck::frmtruck() : MasterForm({Name, "Truck  Entry", "truckmast", true, false})
+{
+    cmdLocate.setCaption("&Locate");
+    cmdLocate.onClick = [this] { cmdLocate_Click(); };
+    arrangeButtons({&cmdLocate});
+}
+
+void frmtruck::cmdLocate_Click()
+{
+    vb::trapAndShow([] { vb::app().form(itemlocate::Name).Show(true); });
+}

@@ -1,0 +1,264 @@
+#include "quilletform1.h"
+
+#include "receivetext.h"
+
+#include "weighing/aminv.h"
+#include "weighing/indicator.h"
+
+#include "database/database.h"
+#include "runtime/convert.h"
+#include "runtime/errors.h"
+
+#include <algorithm>
+
+using namespace vb;
+
+namespace {
+
+constexpr uint32_t SecondWeighingColour = 0x80C0FF;
+
+// A stored text as the screen shows it; old rows may hold Null, shown empty.
+QString shown(const QVariant &v) { return v.isNull() ? QString() : textOf(v); }
+
+} // namespace
+
+QuilletForm1::QuilletForm1()
+{
+    // Commands this edition does not have.
+    pl.removeItem("dupslip");
+    mast.removeItem("intg");
+
+    // The one indicator port. MSComm2 and MSComm3 stay closed for good.
+    MSComm1.setSettings("9600,n,8,1");
+    MSComm1.setInputMode(1);
+    MSComm1.setInBufferSize(1024);
+    MSComm1.setOutBufferSize(512);
+    MSComm1.setParityReplace("?");
+
+    Timer1.setInterval(1000);
+}
+
+void QuilletForm1::showModeless(const char *formName) { app().form(formName).Show(false); }
+
+// ---- load and unload ------------------------------------------------------
+
+void QuilletForm1::Form_Load()
+{
+    trapAndShow([this] {
+        mAuto = false;
+
+        // The settings row is read as it stands: without it the first field
+        // read fails and the trap reports it.
+        Recordset &rs = aminv::mainRs();
+        rs.Open("select * from counter", aminv::dbConn(), 3, 3, -1);
+        lblLabels(17).setCaption(shown(rs.Fields("compnm").Value()));
+        Marque = shown(rs.Fields("Marque").Value());
+        lblLabels(16).setCaption(shown(rs.Fields("address").Value()));
+        lblLabels(18).setCaption(shown(rs.Fields("city").Value()));
+        moral = boolOf(rs.Fields("oral").Value());
+        mprintstyle = boolOf(rs.Fields("printstyle").Value());
+        mprintformat = boolOf(rs.Fields("printformat").Value());
+        mprintcopy = numberOf(rs.Fields("printcopy").Value());
+        mpublic = boolOf(rs.Fields("public").Value());
+        MSComm1.setCommPort(toInt16(numberOf(rs.Fields("comport").Value())));
+        MSComm1.setRThreshold(8);
+        MSComm1.setSThreshold(1);
+        mweight = numberOf(rs.Fields("mweight").Value());
+        musb = boolOf(rs.Fields("musb").Value());
+        // Read as a yes/no: a number is "Normal" unless it is 0, a text
+        // "True" or "False" as it says.
+        mmachtyp = boolOf(rs.Fields("machtyp").Value());
+        prnusb = boolOf(rs.Fields("prnusb").Value());
+        rs.Close();
+
+        ToggleButton1.setVisible(mweight != 0);
+        Option1_Click(0);
+
+        // The one port opens whatever the machine type.
+        if (!MSComm1.PortOpen())
+            MSComm1.setPortOpen(true);
+
+        num.setText(nextTicketNumber());
+        struct Fill {
+            ComboBox *combo;
+            const char *query;
+        } fills[] = {{&Combo4, "select * from truckmast"},
+                     {&Combo2, "select * from recemast"},
+                     {&Combo1, "select * from matmast"},
+                     {&Combo3, "select * from suppmast"}};
+        for (auto &f : fills) {
+            rs.Open(f.query, aminv::dbConn(), 3, 3, -1);
+            while (!rs.Eof()) {
+                f.combo->AddItem(shown(rs.Fields("Name").Value()));
+                rs.MoveNext();
+            }
+            rs.Close();
+        }
+    });
+}
+
+void QuilletForm1::Form_Unload(int &)
+{
+    if (MSComm1.PortOpen())
+        MSComm1.setPortOpen(false);
+    aminv::release();
+}
+
+// ---- keys and menus -------------------------------------------------------
+
+void QuilletForm1::Command3_Click() { host().shell(QStringLiteral("Calc.exe"), WinStyle::MinimizedFocus); }
+
+void QuilletForm1::cmdDelete_Click() { showModeless("frmLogin3"); }
+void QuilletForm1::cmdSetting_Click() { showModeless("frmLogin1"); }
+void QuilletForm1::snw_Click() { showModeless("printno"); }
+void QuilletForm1::dw_Click() { showModeless("printpurdt"); }
+void QuilletForm1::mw_Click() { showModeless("printmat"); }
+void QuilletForm1::sw_Click() { showModeless("printsup"); }
+void QuilletForm1::vw_Click() { showModeless("printturck"); }
+void QuilletForm1::rw_Click() { showModeless("printrece"); }
+void QuilletForm1::mtruck_Click() { showModeless("frmtruck"); }
+void QuilletForm1::mrece_Click() { showModeless("frmreceiver"); }
+void QuilletForm1::mmate_Click() { showModeless("frmmaterial"); }
+void QuilletForm1::msup_Click() { showModeless("frmsupplier"); }
+
+void QuilletForm1::cmdPrint_Click()
+{
+    // The print data is what the last save left.
+    if (!mprintstyle)
+        showModal("preview");
+    else if (mprintformat)
+        showModal("previewplain");
+    else
+        showModal("previewprint");
+}
+
+// ---- timers ---------------------------------------------------------------
+
+void QuilletForm1::Timer1_Timer()
+{
+    // One multiplier per label for all three components, each rounded half
+    // to even and capped at 255.
+    auto colour = [](double factor) {
+        auto part = [factor](double r) { return int(std::min(255.0, roundHalfEven(r * factor))); };
+        const double r1 = host().rnd(), r2 = host().rnd(), r3 = host().rnd();
+        return rgb(part(r1), part(r2), part(r3));
+    };
+    lblLabels(17).setBackColor(colour(100));
+    lblLabels(16).setBackColor(colour(200));
+    lblLabels(18).setBackColor(colour(300));
+    Label1_Change();
+}
+
+void QuilletForm1::Timer2_Timer()
+{
+    Label &banner = lblLabels(7);
+    banner.setCaption(Marque == " " ? host().now().time().toString(QStringLiteral("HH:mm:ss")) : Marque);
+    banner.setLeft(banner.Left() - 25);
+    if (banner.Left() < -banner.Width())
+        banner.setLeft(Width());
+}
+
+// ---- indicator ------------------------------------------------------------
+
+void QuilletForm1::MSComm1_OnComm()
+{
+    if (MSComm1.CommEvent() != 2)
+        return;
+    m_commData = MSComm1.inputBytes();
+    QString data = indicator::normalFrame(m_commData);
+    ShowData(Text1, data);
+}
+
+void QuilletForm1::ShowData(TextBox &box, QString &data)
+{
+    earlier::receiveInto(box, data, m_boxLength, [&] {
+        if (musb)
+            box.setSelText(data);
+        else
+            Label1.setCaption(formatMask(val(data), QStringLiteral("000000")));
+    });
+}
+
+void QuilletForm1::Text1_Change()
+{
+    const QString t = Text1.Text();
+    const int len = int(t.size());
+    if (len <= 6)
+        return;
+    if (mmachtyp) {
+        Label1.setCaption(mid(t, len - 6, 6));
+    } else {
+        // "T7" sends its digits last first.
+        QString digits = right(t, 6);
+        std::reverse(digits.begin(), digits.end());
+        Label1.setCaption(digits);
+    }
+    Text1.setText(QString());
+}
+
+// ---- ticket editing -------------------------------------------------------
+
+void QuilletForm1::num_GotFocus()
+{
+    // The one port is read whatever the machine type; the rest of the new
+    // ticket is the current edition's (whose own machine-type text is
+    // never set here, so it reads no port of its own).
+    MSComm1_OnComm();
+    Form1::num_GotFocus();
+}
+
+void QuilletForm1::num_LostFocus()
+{
+    // An empty box looks up ticket 1; text that is not a number is a ticket
+    // that is not stored, so the screen stays a new ticket under it.
+    const QString typed = num.Text().isEmpty() ? QStringLiteral("1") : num.Text();
+    if (!isNumeric(typed))
+        return;
+    Recordset &rs = aminv::mainRs();
+    rs.Open(Sql("select * from emp where num=?", {toDouble(typed)}), aminv::dbConn(), 3, 3, -1);
+    if (rs.RecordCount() == 0) {
+        rs.Close();
+        return;
+    }
+    auto put = [&](TextEditable &box, const char *column) { box.setText(shown(rs.Fields(column).Value())); };
+    put(num, "num");
+    put(Combo4, "truckno");
+    put(Combo2, "rece");
+    put(Combo1, "material");
+    put(Combo3, "sup");
+    put(txtFields(2), "grosswt");
+    put(txtFields(3), "grossdt");
+    put(txtFields(9), "grosstime");
+    put(txtFields(4), "tarewt");
+    put(txtFields(5), "taredt");
+    put(txtFields(0), "taretime");
+    put(txtFields(6), "netwt");
+    put(txtFields(8), "rupee");
+    lblLabels(14).setCaption(shown(rs.Fields("grossoral").Value()));
+    lblLabels(15).setCaption(shown(rs.Fields("tareoral").Value()));
+
+    const QVariant stored = rs.Fields("stage").Value();
+    const double stage = stored.isNull() ? 0 : numberOf(stored);
+    mstage = stage + 1;
+    if (stage == 1) {
+        setBackColor(SecondWeighingColour);
+        if (weightOf(2) == 0)
+            Option1(0).SetFocus();
+        else
+            Option1(1).SetFocus();
+        if (mweight == 0)
+            cmdUpdate.SetFocus();
+        mAuto = true;
+        ToggleButton1.setValue(true);
+        ToggleButton1.setCaption("Auto");
+    } else if (stage == 2) {
+        mAuto = false;
+        lockTicket();
+        cmdUpdate.SetFocus();
+    } else if (stage == 3) {
+        mAuto = false;
+        lockTicket();
+        cmdPrint.SetFocus();
+    }
+    rs.Close();
+}

@@ -1,0 +1,132 @@
+#pragma once
+// A scale office running the earlier edition: the delivered database in a
+// temporary directory, the indicator cable as a pseudo-terminal pair linked
+// as COM1 (the port the delivered settings name, which this edition always
+// opens), the scripted host, and the shared forms with the earlier
+// edition's variants, started through its own Main.
+#include "earlier/quilletform1.h"
+#include "earlier/registry.h"
+#include "earlier/startup.h"
+
+#include "admin/registry.h"
+#include "weighing/aminv.h"
+#include "weighing/msbox.h"
+#include "weighing/registry.h"
+
+#include "database/database.h"
+#include "runtime/input.h"
+#include "testing/ptypair.h"
+#include "testing/qtprint.h"
+#include "testing/scriptedhost.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+// A form reduced to its name, for forms opened from the screens under test.
+class StandIn : public vb::Form
+{
+public:
+    explicit StandIn(const QString &name) : Form(name) {}
+};
+
+class QuilletOffice : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        m_oldDir = QDir::currentPath();
+        ASSERT_TRUE(QFile::copy(QStringLiteral(DELIVERED_DB), m_dir.filePath("wt.mdb")));
+        QFile::setPermissions(m_dir.filePath("wt.mdb"), QFile::ReadOwner | QFile::WriteOwner);
+        QDir::setCurrent(m_dir.path());
+        if (vb::PtyPair::available()) {
+            ASSERT_TRUE(cable.start(m_dir.filePath("COM1"), m_dir.filePath("indicator")));
+        }
+        vb::App &app = vb::App::instance();
+        app.reset();
+        app.setHost(&host);
+        app.setTitle(QStringLiteral("Quillet"));
+        registerWeighingForms();
+        registerAdminForms();
+        registerEarlierForms();
+        host.setNow(QDateTime(QDate(2024, 3, 5), QTime(12, 0)));
+    }
+    void TearDown() override
+    {
+        if (aminv::connected())
+            if (auto *f = dynamic_cast<Form1 *>(&vb::app().form("Form1")); f && f->loaded())
+                f->Unload();
+        aminv::release();
+        vb::App::instance().reset();
+        vb::App::instance().setHost(nullptr);
+        QDir::setCurrent(m_oldDir);
+    }
+
+    // Runs statements on the database before the program starts.
+    void prepare(std::initializer_list<vb::Sql> statements)
+    {
+        vb::Connection c;
+        c.Open(QString::fromLatin1(earlier::ConnectionString), QString(), QString(), -1);
+        vb::Command cmd;
+        cmd.setActiveConnection(&c);
+        for (const vb::Sql &s : statements) {
+            cmd.setCommandText(s);
+            cmd.Execute();
+        }
+        c.Close();
+    }
+    // Stores a ticket row directly.
+    void storeTicket(int num, const QString &truck, double gross, double tare, int stage)
+    {
+        prepare({vb::Sql("insert into emp (num, truckno, material, rece, sup, grosswt, tarewt, netwt, "
+                         "grossdt, grosstime, taredt, taretime, grossoral, tareoral, rupee, stage, amtword, dt, bdate) "
+                         "values (?, ?, 'Sand', 'Ram Traders', 'Shiv Quarry', ?, ?, ?, '04/03/2024', '10:15', "
+                         "' ', ' ', ' ', 'Oral', '150', ?, 'Rupees One Hundred Fifty', '2024-03-04', '2024-03-04')",
+                         {num, truck, gross, tare, (gross > 0 && tare > 0) ? std::abs(gross - tare) : 0.0, stage})});
+    }
+    // Registers stand-ins for forms this wave does not test.
+    void standIns(std::initializer_list<const char *> names)
+    {
+        for (const char *name : names)
+            vb::app().registerForm(name, [name] { return std::make_unique<StandIn>(name); });
+    }
+    // The rows of a query on the running program's connection, one text per
+    // row, cells joined by '|'.
+    QStringList rows(const QString &query)
+    {
+        QSqlQuery q = aminv::dbConn().run(vb::Sql(query));
+        QStringList out;
+        while (q.next()) {
+            QStringList cells;
+            for (int i = 0; i < q.record().count(); ++i)
+                cells << (q.isNull(i) ? QStringLiteral("<null>") : q.value(i).toString());
+            out << cells.join(QLatin1Char('|'));
+        }
+        return out;
+    }
+    // Answers the next confirmation box with "Ok" or "Cancel".
+    void confirm(bool ok)
+    {
+        host.onModal("msbox", [ok](vb::Form &f) {
+            auto &box = static_cast<msbox &>(f);
+            vb::ui::click(ok ? static_cast<vb::Control &>(box.OKButton) : box.cmdCancel);
+        });
+    }
+
+    QuilletForm1 &start()
+    {
+        earlier::Main();
+        form1 = &vb::app().form<QuilletForm1>("Form1");
+        return *form1;
+    }
+
+    vb::ScriptedHost host;
+    vb::PtyPair cable;
+    QuilletForm1 *form1 = nullptr;
+    QTemporaryDir m_dir;
+    QString m_oldDir;
+};
