@@ -199,6 +199,16 @@ void QtHost::shell(const QString &program, int windowStyle)
     if (words.isEmpty())
         throw RuntimeError::fileNotFound();
     QString name = words.takeFirst();
+    // File names are matched without regard to case, as on the system the
+    // programs were written for ("Calc.exe" starts "calc.exe").
+    if (!name.contains(QLatin1Char('/')) && !QFileInfo::exists(name)) {
+        const QStringList entries = QDir::current().entryList(QDir::Files);
+        for (const QString &e : entries)
+            if (e.compare(name, Qt::CaseInsensitive) == 0) {
+                name = e;
+                break;
+            }
+    }
     QFileInfo file(QDir::current().absoluteFilePath(name));
     QString path;
     if (file.isFile()) {

@@ -540,9 +540,10 @@ TEST_F(Desktop, ShellStartsScriptsNamedForWindowsAndMissingOnesRaiseError53)
     QString old = QDir::currentPath();
     QDir::setCurrent(dir.path());
     struct Case {
-        const char *name;
+        const char *name, *asked;
         bool executable;
-    } cases[] = {{"uprint.bat", true}, {"plain.bat", false}};
+    } cases[] = {{"uprint.bat", "uprint.bat", true}, {"plain.bat", "plain.bat", false},
+                 {"calc.exe", "Calc.exe", true}};
     for (const Case &c : cases) {
         QFile script(dir.filePath(c.name));
         ASSERT_TRUE(script.open(QIODevice::WriteOnly));
@@ -550,8 +551,8 @@ TEST_F(Desktop, ShellStartsScriptsNamedForWindowsAndMissingOnesRaiseError53)
         script.close();
         if (c.executable)
             script.setPermissions(script.permissions() | QFile::ExeOwner);
-        host->shell(c.name, WinStyle::NormalFocus);
-        EXPECT_TRUE(waitFor([&] { return QFile::exists(dir.filePath(QString(c.name) + ".done")); })) << c.name;
+        host->shell(c.asked, WinStyle::NormalFocus);
+        EXPECT_TRUE(waitFor([&] { return QFile::exists(dir.filePath(QString(c.name) + ".done")); })) << c.asked;
     }
     try {
         host->shell("missing.bat", WinStyle::Hide);
