@@ -1,5 +1,7 @@
 #include "layoutform.h"
 
+#include <algorithm>
+
 #include "weighing/aminv.h"
 
 #include "database/database.h"
@@ -63,6 +65,9 @@ void LayoutForm::showGroup(const QString &name, ControlArray<Label> &labels)
             continue;
         Label &l = labels(int(i));
         l.setCaption(textOf(caption));
+        // One character cell of the ticket per character, so the label
+        // shows its whole text where it will print.
+        l.setWidth(std::max(1, int(l.Caption().size())) * 135);
         l.setTop(toInt32(numberOf(y)));
         l.setLeft(toInt32(numberOf(x)));
         l.setVisible(true);

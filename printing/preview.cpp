@@ -11,6 +11,7 @@ preview::preview() : Form(Name)
 {
     setCaption("Preview");
     Move(0, 0, 9360, 7560);
+    setStartUpPosition(StartUp::Manual); // the ticket preview opens in the top-left corner
     // The form sees released keys before its controls.
     setKeyPreview(true);
 

@@ -78,10 +78,11 @@ void Form1::layout()
     num.Move(boxLeft, rowTop - 30, 1800, boxH);
     caption(1, "Truck No. :", labelLeft, rowTop + step, 2300);
     Combo4.Move(boxLeft, rowTop + step - 30, 3600, boxH);
-    caption(5, "Material :", labelLeft, rowTop + 2 * step, 2300);
-    Combo1.Move(boxLeft, rowTop + 2 * step - 30, 3600, boxH);
-    caption(6, "Receiver :", labelLeft, rowTop + 3 * step, 2300);
-    Combo2.Move(boxLeft, rowTop + 3 * step - 30, 3600, boxH);
+    // In the order Enter walks them: truck, receiver, material, supplier.
+    caption(6, "Receiver :", labelLeft, rowTop + 2 * step, 2300);
+    Combo2.Move(boxLeft, rowTop + 2 * step - 30, 3600, boxH);
+    caption(5, "Material :", labelLeft, rowTop + 3 * step, 2300);
+    Combo1.Move(boxLeft, rowTop + 3 * step - 30, 3600, boxH);
     caption(8, "Supplier :", labelLeft, rowTop + 4 * step, 2300);
     Combo3.Move(boxLeft, rowTop + 4 * step - 30, 3600, boxH);
 

@@ -774,6 +774,16 @@ void FormWindow::syncFocus()
 
 void FormWindow::showForm()
 {
+    if (!m_placed && m_form.StartUpPosition() == StartUp::CenterScreen &&
+        m_form.WindowState() == WindowState::Normal) {
+        if (QScreen *scr = screen() ? screen() : QGuiApplication::primaryScreen()) {
+            const QRect area = scr->availableGeometry();
+            const int left = std::max(0, (area.width() - px(m_form.Width())) / 2) * TwipsPerPixel;
+            const int top = std::max(0, (area.height() - px(m_form.Height())) / 2) * TwipsPerPixel;
+            m_form.Move(left, top);
+        }
+    }
+    m_placed = true;
     refreshAll();
     Syncing s(m_syncing);
     switch (m_form.WindowState()) {

@@ -75,6 +75,7 @@ private:
     QHash<const QObject *, Control *> m_parts;
     std::map<const Control *, ListViewModel *> m_models;
     int m_syncing = 0; // > 0 while the window mirrors the form
+    bool m_placed = false; // the first show has placed the window
 };
 
 } // namespace vb

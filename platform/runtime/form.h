@@ -20,6 +20,12 @@ namespace WindowState {
 constexpr int Normal = 0, Minimized = 1, Maximized = 2;
 }
 
+// Where a form's window first appears: at its Left and Top, or centred on
+// the screen (the host then writes the centred Left and Top back).
+namespace StartUp {
+constexpr int Manual = 0, CenterScreen = 2;
+}
+
 class Form
 {
 public:
@@ -50,6 +56,8 @@ public:
     void setBackColor(uint32_t v);
     int MousePointer() const { return m_p.mousePointer; }
     void setMousePointer(int v);
+    int StartUpPosition() const { return m_p.startUp; }
+    void setStartUpPosition(int v) { m_p.startUp = v; }
     bool KeyPreview() const { return m_p.keyPreview; }
     void setKeyPreview(bool v) { m_p.keyPreview = v; }
 
@@ -112,6 +120,7 @@ private:
         int windowState = WindowState::Normal;
         uint32_t backColor = 0x8000000Fu;
         int mousePointer = 0;
+        int startUp = StartUp::CenterScreen;
         bool keyPreview = false;
     } m_p, m_design;
     QString m_name;
