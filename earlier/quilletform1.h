@@ -21,7 +21,6 @@ public:
     void cmdDelete_Click() override;
     void cmdPrint_Click() override;
     void cmdSetting_Click() override;
-    void cmdUpdate_Click() override;
     void snw_Click() override;
     void dw_Click() override;
     void mw_Click() override;
@@ -43,6 +42,9 @@ public:
 
     void num_GotFocus() override;
     void num_LostFocus() override;
+
+protected:
+    void refillAfterSave() override;
 
 private:
     void showModeless(const char *formName);

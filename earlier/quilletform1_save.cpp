@@ -1,121 +1,19 @@
-// The earlier edition's save (F8): the current save without the saved-ticket
-// flag, with its own slip copy, and a print key that refills nothing.
+// The earlier edition's save (F8): the current save with its own slip copy;
+// its print key refills nothing, so this refill is the only one.
 #include "quilletform1.h"
 
 #include "slipcopy.h"
 
-#include "weighing/aminv.h"
-#include "weighing/amountinwords.h"
 #include "weighing/ticketdata.h"
 
-#include "database/database.h"
-#include "runtime/convert.h"
-#include "runtime/errors.h"
 
 using namespace vb;
 
-void QuilletForm1::cmdUpdate_Click()
+// The only refill of a save: the print key prints what it leaves.
+void QuilletForm1::refillAfterSave()
 {
-    if (aminv::ConfirmBox("Do You Want To Save").toInt() != 6) {
-        num.SetFocus();
-        return;
-    }
-    mAuto = false;
-
-    if (Combo4.Text().isEmpty()) {
-        MsgBox("you must enter truck no", Msg::OKOnly);
-        Combo4.SetFocus();
-        return;
-    }
-
-    // Text columns never stay empty. The weights go first: their change
-    // handler stamps or clears dates and times that the later fills cover.
-    for (TextEditable *box : std::initializer_list<TextEditable *>{
-             &Combo2, &Combo1, &Combo3, &txtFields(2), &txtFields(4), &txtFields(3), &txtFields(5),
-             &txtFields(9), &txtFields(0), &txtFields(6)})
-        if (box->Text().isEmpty())
-            box->setText(" ");
-    if (txtFields(8).Text().isEmpty())
-        txtFields(8).setText("0");
-    for (Label *mark : {&lblLabels(14), &lblLabels(15)})
-        if (mark->Caption().isEmpty())
-            mark->setCaption(" ");
-
-    if (txtFields(8).Text() == "0" && mpublic) {
-        MsgBox("You must enter amount", Msg::OKOnly);
-        txtFields(8).SetFocus();
-        return;
-    }
-
-    // The heavier weight is the gross; dates, times and marks go with their
-    // weights, written after them over the stamps of the change handler.
-    if (weightOf(2) != 0 && weightOf(4) > weightOf(2)) {
-        const double gross = weightOf(2);
-        const QString grossDate = txtFields(3).Text();
-        const QString grossTime = txtFields(9).Text();
-        const QString grossMark = lblLabels(14).Caption();
-        txtFields(2).setText(txtFields(4).Text());
-        txtFields(3).setText(txtFields(5).Text());
-        txtFields(9).setText(txtFields(0).Text());
-        lblLabels(14).setCaption(lblLabels(15).Caption());
-        txtFields(4).setText(numText(gross));
-        txtFields(5).setText(grossDate);
-        txtFields(0).setText(grossTime);
-        lblLabels(15).setCaption(grossMark);
-    }
-
-    // The number is the ticket's key: nothing is stored under anything else.
-    const QString number = num.Text();
-    if (!isNumeric(number) || numberParam(number).typeId() != QMetaType::LongLong) {
-        MsgBox("Ticket No. must be a number", Msg::OKOnly);
-        num.SetFocus();
-        return;
-    }
-    const QVariant key = numberParam(number);
-    const QDate today = host().now().date();
-
-    Connection &db = aminv::dbConn();
-    Command &cmd = aminv::sharedCmd();
-    Recordset &rs = aminv::mainRs();
-    db.BeginTrans();
-    cmd.setCommandText(Sql("delete from emp where num=?", {key}));
-    cmd.Execute();
-    rs.Open("select * from emp", db, CursorType::Static, LockType::Optimistic, -1);
-    rs.AddNew();
-    rs.setField("num", key);
-    rs.setField("truckno", ucase(Combo4.Text()));
-    rs.setField("rece", Combo2.Text());
-    rs.setField("material", Combo1.Text());
-    rs.setField("sup", Combo3.Text());
-    rs.setField("grosswt", weightOf(2));
-    rs.setField("grossdt", txtFields(3).Text());
-    rs.setField("grosstime", txtFields(9).Text());
-    rs.setField("tarewt", weightOf(4));
-    rs.setField("taredt", txtFields(5).Text());
-    rs.setField("taretime", txtFields(0).Text());
-    rs.setField("rupee", txtFields(8).Text());
-    rs.setField("dt", today);
-    rs.setField("netwt", weightOf(6));
-    rs.setField("amtword", aminv::AmountInWords(weightOf(8)));
-    rs.setField("grossoral", lblLabels(14).Caption());
-    rs.setField("tareoral", lblLabels(15).Caption());
-    if (weightOf(2) != 0 && weightOf(4) != 0)
-        rs.setField("stage", QVariant::fromValue<int16_t>(3));
-    else
-        rs.setField("stage", mstage);
-    // The ticket list searches tickets by this date.
-    rs.setField("bdate", today);
-    rs.Update();
-    rs.Close();
-    db.CommitTrans();
-
-    // The only refill of a save: the print key prints what it leaves.
-    db.BeginTrans();
     if (mprintstyle)
         FillTicketData(ticketOnScreen(), companyShownOn(*this), {true, mprintformat, moral});
     else
         earlier::copyTicketToSlip(num.Text(), companyShownOn(*this));
-    db.CommitTrans();
-
-    cmdPrint_Click();
 }

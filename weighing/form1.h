@@ -144,6 +144,8 @@ protected:
     // Next ticket number: highest stored + 1, or 1 for an empty table.
     QString nextTicketNumber();
     void lockTicket();
+    // The save's print-data refill, inside its own transaction.
+    virtual void refillAfterSave();
 
     QByteArray m_commData; // what the Normal handler last read
 };

@@ -92,43 +92,45 @@ void Form1::cmdUpdate_Click()
     db.BeginTrans();
     cmd.setCommandText(Sql("delete from emp where num=?", {key}));
     cmd.Execute();
-    {
-        rs.Open("select * from emp", db, CursorType::Static, LockType::Optimistic, -1);
-        rs.AddNew();
-        rs.setField("num", key);
-        rs.setField("truckno", ucase(Combo4.Text()));
-        rs.setField("rece", Combo2.Text());
-        rs.setField("material", Combo1.Text());
-        rs.setField("sup", Combo3.Text());
-        rs.setField("grosswt", weightOf(2));
-        rs.setField("grossdt", txtFields(3).Text());
-        rs.setField("grosstime", txtFields(9).Text());
-        rs.setField("tarewt", weightOf(4));
-        rs.setField("taredt", txtFields(5).Text());
-        rs.setField("taretime", txtFields(0).Text());
-        rs.setField("rupee", txtFields(8).Text());
-        rs.setField("dt", today);
-        rs.setField("netwt", weightOf(6));
-        rs.setField("amtword", aminv::AmountInWords(weightOf(8)));
-        rs.setField("grossoral", lblLabels(14).Caption());
-        rs.setField("tareoral", lblLabels(15).Caption());
-        if (weightOf(2) != 0 && weightOf(4) != 0)
-            rs.setField("stage", QVariant::fromValue<int16_t>(3));
-        else
-            rs.setField("stage", mstage);
-        // The ticket list searches tickets by this date.
-        rs.setField("bdate", today);
-        rs.Update();
-        rs.Close();
-    }
+    rs.Open("select * from emp", db, CursorType::Static, LockType::Optimistic, -1);
+    rs.AddNew();
+    rs.setField("num", key);
+    rs.setField("truckno", ucase(Combo4.Text()));
+    rs.setField("rece", Combo2.Text());
+    rs.setField("material", Combo1.Text());
+    rs.setField("sup", Combo3.Text());
+    rs.setField("grosswt", weightOf(2));
+    rs.setField("grossdt", txtFields(3).Text());
+    rs.setField("grosstime", txtFields(9).Text());
+    rs.setField("tarewt", weightOf(4));
+    rs.setField("taredt", txtFields(5).Text());
+    rs.setField("taretime", txtFields(0).Text());
+    rs.setField("rupee", txtFields(8).Text());
+    rs.setField("dt", today);
+    rs.setField("netwt", weightOf(6));
+    rs.setField("amtword", aminv::AmountInWords(weightOf(8)));
+    rs.setField("grossoral", lblLabels(14).Caption());
+    rs.setField("tareoral", lblLabels(15).Caption());
+    if (weightOf(2) != 0 && weightOf(4) != 0)
+        rs.setField("stage", QVariant::fromValue<int16_t>(3));
+    else
+        rs.setField("stage", mstage);
+    // The ticket list searches tickets by this date.
+    rs.setField("bdate", today);
+    rs.Update();
+    rs.Close();
     db.CommitTrans();
 
     db.BeginTrans();
-    FillTicketData(ticketOnScreen(), companyShownOn(*this),
-                   {mprintstyle, mprintformat, moral});
+    refillAfterSave();
     db.CommitTrans();
 
     cmdPrint_Click();
+}
+
+void Form1::refillAfterSave()
+{
+    FillTicketData(ticketOnScreen(), companyShownOn(*this), {mprintstyle, mprintformat, moral});
 }
 
 void Form1::cmdPrint_Click()
