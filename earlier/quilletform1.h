@@ -41,7 +41,8 @@ public:
     void ShowData(vb::TextBox &box, QString &data);
 
     void num_GotFocus() override;
-    void num_LostFocus() override;
+    // The recall on leaving the number box is the current edition's; the
+    // saved-ticket flag it keeps is read by nothing in this edition.
 
 protected:
     void refillAfterSave() override;

@@ -1,24 +1,14 @@
 #include "quilletticketlist.h"
 
-#include "weighing/aminv.h"
-
-#include "database/database.h"
-#include "runtime/convert.h"
 
 using namespace vb;
 
 namespace {
 
-QString shown(const QVariant &v) { return v.isNull() ? QString() : textOf(v); }
-
-struct Column {
-    const char *key, *text;
-    int width;
-};
-constexpr Column Columns[] = {
-    {"num", "num", 1500}, {"turckno", "truckno", 1500}, {"dt", "dt", 1500}, {"item", "item", 1000}};
-// The emp columns shown as sub-items 1 to 3.
-constexpr const char *SubItemColumns[] = {"truckno", "dt", "material"};
+const acclocate::ListColumn Columns[] = {{"num", "num", 1500, "num"},
+                                         {"turckno", "truckno", 1500, "truckno"},
+                                         {"dt", "dt", 1500, "dt"},
+                                         {"item", "item", 1000, "material"}};
 
 } // namespace
 
@@ -37,35 +27,4 @@ QuilletTicketList::QuilletTicketList()
     Command2.Move(4680, 5235, 1200, 375);
 }
 
-void QuilletTicketList::Form_Load()
-{
-    Recordset &rs = aminv::mainRs();
-    struct Closing {
-        Recordset &rs;
-        ~Closing() { rs.Close(); }
-    } closing{rs};
-    rs.Open("select * from emp order by num", aminv::dbConn(), 3, 3, -1);
-    if (rs.Eof()) {
-        MsgBox(" You must enter Ticket Entry", Msg::OKOnly);
-        rs.Close();
-        Unload();
-        return;
-    }
-    ListView1.setSorted(false);
-    ListView1.clearColumns();
-    for (const Column &c : Columns)
-        ListView1.addColumn(c.key, c.text, c.width);
-    int position = 0;
-    while (!rs.Eof()) {
-        ++position;
-        const int row = ListView1.addItem("a" + strNum(position), shown(rs.Fields("num").Value()));
-        int i = 1;
-        for (const char *column : SubItemColumns)
-            ListView1.setSubItem(row, i++, shown(rs.Fields(column).Value()));
-        rs.MoveNext();
-    }
-    rs.Close();
-    ListView1.setSortOrder(0);
-    if (const ListItem *selected = ListView1.SelectedItem())
-        Text1.setText(selected->text);
-}
+std::span<const acclocate::ListColumn> QuilletTicketList::listColumns() const { return Columns; }

@@ -7,5 +7,7 @@ class QuilletTicketList : public acclocate
 {
 public:
     QuilletTicketList();
-    void Form_Load() override;
+
+protected:
+    std::span<const ListColumn> listColumns() const override;
 };

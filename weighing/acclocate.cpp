@@ -25,15 +25,12 @@ struct Closing {
 // The leading number of a typed text, as a plain number for a statement.
 QVariant plainNumber(const QString &text) { return numberParam(numText(val(text))); }
 
-struct Column {
-    const char *key, *text;
-    int width;
-};
-constexpr Column Columns[] = {{"num", "num", 1000},   {"dt", "dt", 1500},       {"turckno", "truckno", 1500},
-                              {"item", "item", 1000}, {"Rece", "Rece", 1000},   {"Sup", "Sup", 1000},
-                              {"Gross", "Gross", 1000}, {"Tare", "Tare", 1000}};
-// The emp columns shown as sub-items 1 to 7.
-constexpr const char *SubItemColumns[] = {"dt", "truckno", "material", "rece", "sup", "grosswt", "tarewt"};
+// The columns: key, header text, width, and the emp column each shows (the
+// first is the row's own text).
+const acclocate::ListColumn Columns[] = {
+    {"num", "num", 1000, "num"},        {"dt", "dt", 1500, "dt"},      {"turckno", "truckno", 1500, "truckno"},
+    {"item", "item", 1000, "material"}, {"Rece", "Rece", 1000, "rece"}, {"Sup", "Sup", 1000, "sup"},
+    {"Gross", "Gross", 1000, "grosswt"}, {"Tare", "Tare", 1000, "tarewt"}};
 
 } // namespace
 
@@ -95,6 +92,8 @@ void acclocate::wire()
     ListView1.onKeyPress = [this](int &k) { ListView1_KeyPress(k); };
 }
 
+std::span<const acclocate::ListColumn> acclocate::listColumns() const { return Columns; }
+
 void acclocate::fillList(Recordset &rs)
 {
     // Rows go in in the query's order; a sort the operator chose before is
@@ -102,15 +101,15 @@ void acclocate::fillList(Recordset &rs)
     ListView1.setSorted(false);
     ListView1.clearItems();
     ListView1.clearColumns();
-    for (const Column &c : Columns)
+    const std::span<const ListColumn> columns = listColumns();
+    for (const ListColumn &c : columns)
         ListView1.addColumn(c.key, c.text, c.width);
     int position = 0;
     while (!rs.Eof()) {
         ++position;
-        const int row = ListView1.addItem("a" + strNum(position), shown(rs.Fields("num").Value()));
-        int i = 1;
-        for (const char *column : SubItemColumns)
-            ListView1.setSubItem(row, i++, shown(rs.Fields(column).Value()));
+        const int row = ListView1.addItem("a" + strNum(position), shown(rs.Fields(columns[0].field).Value()));
+        for (size_t i = 1; i < columns.size(); ++i)
+            ListView1.setSubItem(row, int(i), shown(rs.Fields(columns[i].field).Value()));
         rs.MoveNext();
     }
     rs.Close();

@@ -1,9 +1,10 @@
 #pragma once
 // The ticket list: every ticket in a sortable list, a search by one field,
 // and "Goto", which puts the chosen ticket on the main screen.
+#include "database/sql.h"
 #include "runtime/form.h"
 
-#include "database/sql.h"
+#include <span>
 
 namespace vb {
 class Recordset;
@@ -32,8 +33,8 @@ public:
     // opening of the list repeats it.
     vb::Sql mlistQuery;
 
-    // Event handlers. The earlier edition's list replaces the load.
-    virtual void Form_Load();
+    // Event handlers.
+    void Form_Load();
     void cmdFind_Click();
     void Command3_Click();
     void Command1_Click();
@@ -41,6 +42,16 @@ public:
     void ListView1_ColumnClick(int column);
     void ListView1_ItemClick(int row);
     void ListView1_KeyPress(int &KeyAscii);
+
+    struct ListColumn {
+        const char *key, *text;
+        int width;
+        const char *field; // the emp column shown
+    };
+
+protected:
+    // The list's columns; the earlier edition shows fewer.
+    virtual std::span<const ListColumn> listColumns() const;
 
 private:
     void layout();
