@@ -11,8 +11,6 @@ using namespace vb;
 
 namespace {
 
-QString shown(const QVariant &v) { return v.isNull() ? QString() : textOf(v); }
-
 // The column that holds the truck's number.
 constexpr int NumColumn = 3;
 

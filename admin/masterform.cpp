@@ -15,10 +15,6 @@ bool addMode = false;
 
 namespace {
 
-// A stored value as the boxes show it; a Null (a row written by another
-// program) shows empty.
-QString shown(const QVariant &v) { return v.isNull() ? QString() : textOf(v); }
-
 // A number for a '?' placeholder: whole numbers bind as whole numbers.
 QVariant numberValue(double v)
 {

@@ -17,9 +17,6 @@ namespace {
 
 constexpr uint32_t SecondWeighingColour = 0x80C0FF;
 
-// A stored text as the screen shows it; old rows may hold Null, shown empty.
-QString shown(const QVariant &v) { return v.isNull() ? QString() : textOf(v); }
-
 } // namespace
 
 QuilletForm1::QuilletForm1()

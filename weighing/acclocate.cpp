@@ -11,10 +11,6 @@ using namespace vb;
 
 namespace {
 
-// A stored value as the list and the main screen show it; old rows may
-// hold Null, shown empty.
-QString shown(const QVariant &v) { return v.isNull() ? QString() : textOf(v); }
-
 // Closes the shared recordset when a handler leaves, also by an error, so
 // that a failed statement does not leave it open for every later query.
 struct Closing {

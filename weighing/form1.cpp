@@ -19,9 +19,6 @@ namespace {
 constexpr uint32_t NewTicketColour = 0xC0E0FF;
 constexpr uint32_t SecondWeighingColour = 0x80C0FF;
 
-// A stored text as the screen shows it; old rows may hold Null, shown empty.
-QString shown(const QVariant &v) { return v.isNull() ? QString() : textOf(v); }
-
 } // namespace
 
 Form1::Form1() : Form(Name)

@@ -13,13 +13,6 @@
 
 using namespace vb;
 
-namespace {
-
-// A stored text as the form shows it; Null shows empty.
-QString shown(const QVariant &v) { return v.isNull() ? QString() : textOf(v); }
-
-} // namespace
-
 manual::manual() : Form(Name)
 {
     layout();

@@ -509,4 +509,6 @@ bool boolOf(const QVariant &value)
     return numberOf(value) != 0;
 }
 
+QString shown(const QVariant &value) { return value.isNull() ? QString() : textOf(value); }
+
 } // namespace vb

@@ -80,6 +80,9 @@ QDate toDate(const QString &text);
 // by numText, yes/no as "True"/"False", dates by shortDate. Null raises
 // error 94 "Invalid use of Null".
 QString textOf(const QVariant &value);
+// Text of a stored value as a screen shows it: Null (an old row's empty
+// column) shows as an empty text.
+QString shown(const QVariant &value);
 // Number of a value: numbers as they are, texts by toDouble, yes/no as
 // -1/0, Null raises error 94.
 double numberOf(const QVariant &value);
