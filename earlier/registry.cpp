@@ -4,10 +4,15 @@
 #include "quilletform1.h"
 #include "quilletlogins.h"
 #include "quilletmanual.h"
+#include "quilletpreview.h"
+#include "quilletsettings.h"
 #include "quilletticketlist.h"
 
 #include "admin/frmlogin1.h"
 #include "admin/frmlogin3.h"
+#include "admin/newsetting.h"
+#include "admin/setting.h"
+#include "printing/preview.h"
 #include "weighing/acclocate.h"
 #include "weighing/manual.h"
 
@@ -21,5 +26,8 @@ void registerEarlierForms()
     app.registerForm(manual::Name, [] { return std::make_unique<QuilletManual>(); });
     app.registerForm(frmLogin1::Name, [] { return std::make_unique<QuilletLogin1>(); });
     app.registerForm(frmLogin3::Name, [] { return std::make_unique<QuilletLogin3>(); });
+    app.registerForm(setting::Name, [] { return std::make_unique<QuilletSetting>(); });
+    app.registerForm(newsetting::Name, [] { return std::make_unique<QuilletNewSetting>(); });
+    app.registerForm(preview::Name, [] { return std::make_unique<QuilletPreview>(); });
     app.registerForm(frmDataEnv::Name, [] { return std::make_unique<frmDataEnv>(); });
 }

@@ -16,7 +16,7 @@ public:
     vb::CommandButton CancelButton{this, "CancelButton"};
 
     // Event handlers.
-    void Form_Load();
+    virtual void Form_Load();
     void Form_KeyUp(int &KeyCode, int Shift);
     void OKButton_Click();
     void CancelButton_Click();

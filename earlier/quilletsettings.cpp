@@ -1,0 +1,84 @@
+#include "quilletsettings.h"
+
+#include "database/database.h"
+#include "runtime/convert.h"
+
+using namespace vb;
+
+namespace {
+
+// The company lines are ordinary settings in this edition.
+void enableCompany(TextBox &name, TextBox &address, TextBox &city)
+{
+    for (TextBox *t : {&name, &address, &city})
+        t->setEnabled(true);
+}
+
+void storeCompany(Recordset &row, const TextBox &name, const TextBox &address, const TextBox &city)
+{
+    row.setField("compnm", name.Text());
+    row.setField("address", address.Text());
+    row.setField("city", city.Text());
+}
+
+// Option1 elements of "Normal" and "T7".
+constexpr int NormalOption = 6;
+constexpr int T7Option = 7;
+
+} // namespace
+
+QuilletSetting::QuilletSetting()
+{
+    enableCompany(Text4, Text5, Text6);
+    setTabOrder({&Text4, &Text5, &Text6, &Text1, &OKButton, &CancelButton});
+}
+
+void QuilletSetting::storeSettings(Recordset &row)
+{
+    storeCompany(row, Text4, Text5, Text6);
+    setting::storeSettings(row);
+}
+
+QuilletNewSetting::QuilletNewSetting()
+{
+    Option1.add(NormalOption, &Frame9);
+    Option1.add(T7Option, &Frame9);
+    lblLabels.add(2, &Frame7);
+    enableCompany(Text4, Text5, Text6);
+    m_toolsModal = false;
+    layout();
+}
+
+void QuilletNewSetting::layout()
+{
+    // The company frame grows a row for the machine type; the rest moves down.
+    const int grow = 660;
+    place(Frame7, 120, 120, 9120, 2880 + grow);
+    lblLabels(2).setCaption("Mach. Typ");
+    place(lblLabels(2), 240, 2900, 1200, 300);
+    optionFrame(Frame9, QString(), {1560, 2720, 3720, 600}, Option1(NormalOption), "Normal", Option1(T7Option), "T7",
+                0, true);
+
+    for (Control *c : std::initializer_list<Control *>{&Frame1, &Frame3, &Frame2, &Frame4, &Frame5, &Frame6,
+                                                       &Command1, &Command2, &OKButton, &CancelButton})
+        c->setTop(c->Top() + grow);
+    setHeight(Height() + grow);
+    setTabOrder({&Text4, &Text5, &Text6, &Text1, &Text3, &Check1, &Check2, &Command1, &Command2, &OKButton,
+                 &CancelButton});
+}
+
+void QuilletNewSetting::showSettings(const Recordset &row)
+{
+    newsetting::showSettings(row);
+    // Without a value the design choice "Normal" stays.
+    const QVariant machtyp = row.value("machtyp");
+    if (!machtyp.isNull())
+        Option1(boolOf(machtyp) ? NormalOption : T7Option).setValue(true);
+}
+
+void QuilletNewSetting::storeSettings(Recordset &row)
+{
+    storeCompany(row, Text4, Text5, Text6);
+    newsetting::storeSettings(row);
+    row.setField("machtyp", QString::fromLatin1(Option1(NormalOption).Value() ? Normal : T7));
+}
