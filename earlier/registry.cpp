@@ -30,4 +30,8 @@ void registerEarlierForms()
     app.registerForm(newsetting::Name, [] { return std::make_unique<QuilletNewSetting>(); });
     app.registerForm(preview::Name, [] { return std::make_unique<QuilletPreview>(); });
     app.registerForm(frmDataEnv::Name, [] { return std::make_unique<frmDataEnv>(); });
+    // This edition has no current settings form and no duplicate-ticket
+    // reprint.
+    app.unregisterForm(QStringLiteral("newsetting2"));
+    app.unregisterForm(QStringLiteral("printdupno"));
 }

@@ -150,6 +150,8 @@ public:
     // Registry of form factories by name.
     using Factory = std::function<std::unique_ptr<Form>()>;
     void registerForm(const QString &name, Factory factory);
+    // A program that lacks a shared form takes it out again.
+    void unregisterForm(const QString &name) { m_factories.erase(name); }
     bool hasForm(const QString &name) const;
     // The single instance, created on first use (not loaded). A name that
     // has no form raises a run-time error naming it.

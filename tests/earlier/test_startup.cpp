@@ -46,3 +46,10 @@ TEST_F(EarlierStartUp, WithoutTheDatabaseTheScreenOpensAfterOneErrorBox)
 }
 
 } // namespace
+
+TEST_F(EarlierStartUp, LacksTheCurrentSettingsFormAndTheReprint)
+{
+    EXPECT_FALSE(vb::app().hasForm("newsetting2"));
+    EXPECT_FALSE(vb::app().hasForm("printdupno"));
+    EXPECT_TRUE(vb::app().hasForm("frmDataEnv"));
+}
