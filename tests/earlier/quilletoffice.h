@@ -13,6 +13,8 @@
 #include "weighing/msbox.h"
 #include "weighing/registry.h"
 
+#include "support/office.h"
+
 #include "database/database.h"
 #include "runtime/input.h"
 #include "testing/ptypair.h"
@@ -33,52 +35,23 @@ public:
     explicit StandIn(const QString &name) : Form(name) {}
 };
 
-class QuilletOffice : public ::testing::Test
+class QuilletOffice : public OfficeDirectory
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        m_oldDir = QDir::currentPath();
-        ASSERT_TRUE(QFile::copy(QStringLiteral(DELIVERED_DB), m_dir.filePath("wt.mdb")));
-        QFile::setPermissions(m_dir.filePath("wt.mdb"), QFile::ReadOwner | QFile::WriteOwner);
-        QDir::setCurrent(m_dir.path());
+        OfficeDirectory::SetUp();
         if (vb::PtyPair::available()) {
             ASSERT_TRUE(cable.start(m_dir.filePath("COM1"), m_dir.filePath("indicator")));
         }
         vb::App &app = vb::App::instance();
-        app.reset();
-        app.setHost(&host);
         app.setTitle(QStringLiteral("Quillet"));
         registerWeighingForms();
         registerAdminForms();
         registerEarlierForms();
         host.setNow(QDateTime(QDate(2024, 3, 5), QTime(12, 0)));
     }
-    void TearDown() override
-    {
-        if (aminv::connected())
-            if (auto *f = dynamic_cast<Form1 *>(&vb::app().form("Form1")); f && f->loaded())
-                f->Unload();
-        aminv::release();
-        vb::App::instance().reset();
-        vb::App::instance().setHost(nullptr);
-        QDir::setCurrent(m_oldDir);
-    }
 
-    // Runs statements on the database before the program starts.
-    void prepare(std::initializer_list<vb::Sql> statements)
-    {
-        vb::Connection c;
-        c.Open(QString::fromLatin1(earlier::ConnectionString), QString(), QString(), -1);
-        vb::Command cmd;
-        cmd.setActiveConnection(&c);
-        for (const vb::Sql &s : statements) {
-            cmd.setCommandText(s);
-            cmd.Execute();
-        }
-        c.Close();
-    }
     // Stores a ticket row directly.
     void storeTicket(int num, const QString &truck, double gross, double tare, int stage)
     {
@@ -124,9 +97,6 @@ protected:
         return *form1;
     }
 
-    vb::ScriptedHost host;
     vb::PtyPair cable;
     QuilletForm1 *form1 = nullptr;
-    QTemporaryDir m_dir;
-    QString m_oldDir;
 };

@@ -16,7 +16,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-class Office : public ::testing::Test
+// The files of a scale office in a temporary directory (the current
+// directory while a test runs): the delivered database and the scripted
+// host, with no forms registered yet.
+class OfficeDirectory : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -28,9 +31,6 @@ protected:
         QDir::setCurrent(m_dir.path());
         vb::App::instance().reset();
         vb::App::instance().setHost(&host);
-        registerWeighingForms();
-        // No indicator port unless a test asks for one.
-        prepare({vb::Sql("update listvalue set Name='2' where type='machtyp'")});
     }
     void TearDown() override
     {
@@ -56,6 +56,25 @@ protected:
         }
         c.Close();
     }
+
+    vb::ScriptedHost host;
+    QTemporaryDir m_dir;
+    QString m_oldDir;
+};
+
+// The office running the current edition's weighing forms, started
+// through Main as the program does.
+class Office : public OfficeDirectory
+{
+protected:
+    void SetUp() override
+    {
+        OfficeDirectory::SetUp();
+        registerWeighingForms();
+        // No indicator port unless a test asks for one.
+        prepare({vb::Sql("update listvalue set Name='2' where type='machtyp'")});
+    }
+
     // Stores a ticket row directly.
     void storeTicket(int num, const QString &truck, double gross, double tare, int stage,
                      const QString &grossDt = " ", const QString &grossTime = " ",
@@ -76,8 +95,5 @@ protected:
         return *form1;
     }
 
-    vb::ScriptedHost host;
     Form1 *form1 = nullptr;
-    QTemporaryDir m_dir;
-    QString m_oldDir;
 };
