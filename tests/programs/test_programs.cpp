@@ -1,4 +1,4 @@
-// varnock started as the operator starts it, in a run directory.
+// The programs started as the operator starts them, in a run directory.
 #include "testing/ptypair.h"
 #include "testing/qtprint.h"
 
@@ -21,18 +21,21 @@ protected:
             m_program.waitForFinished();
         }
     }
-    void startVarnock()
+    void startVarnock() { start(QStringLiteral(VARNOCK_EXE)); }
+    void startQuillet() { start(QStringLiteral(QUILLET_EXE)); }
+    void start(const QString &program)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("VARNOCK_UNATTENDED", "1");
         m_program.setProcessEnvironment(env);
         m_program.setWorkingDirectory(m_dir.path());
-        m_program.start(QStringLiteral(VARNOCK_EXE), {});
+        m_program.start(program, {});
         ASSERT_TRUE(m_program.waitForStarted());
     }
     QTemporaryDir m_dir;
     QProcess m_program;
+    vb::PtyPair m_cable;
 };
 
 TEST_F(RunDirectory, StartsOnTheDeliveredDatabase)
@@ -59,6 +62,30 @@ TEST_F(RunDirectory, MissingDatabaseIsReportedAndTheProgramFails)
     EXPECT_TRUE(err.contains("wt.mdb")) << err.toStdString();
     EXPECT_FALSE(QFile::exists(m_dir.filePath("wt.mdb")));
     EXPECT_TRUE(QFile::exists(m_dir.filePath("constr.txt")));
+}
+
+TEST_F(RunDirectory, QuilletStartsOnTheDeliveredDatabaseWithoutAConnectionFile)
+{
+    if (!vb::PtyPair::available())
+        GTEST_SKIP() << "socat is not installed";
+    ASSERT_TRUE(QFile::copy(DELIVERED_DB, m_dir.filePath("wt.mdb")));
+    QFile::setPermissions(m_dir.filePath("wt.mdb"), QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_TRUE(m_cable.start(m_dir.filePath("COM1"), m_dir.filePath("indicator")));
+    startQuillet();
+    // Still running a while later: the main screen is up.
+    EXPECT_FALSE(m_program.waitForFinished(2000)) << m_program.readAllStandardError().toStdString();
+    const QString err = QString::fromLocal8Bit(m_program.readAllStandardError());
+    EXPECT_FALSE(err.contains("Quillet:")) << "no box: " << err.toStdString();
+    EXPECT_FALSE(QFile::exists(m_dir.filePath("constr.txt")));
+}
+
+TEST_F(RunDirectory, QuilletWithoutTheDatabaseStillOpensTheScreen)
+{
+    startQuillet();
+    EXPECT_FALSE(m_program.waitForFinished(2000)) << "the start goes on past the missing database";
+    const QString err = QString::fromLocal8Bit(m_program.readAllStandardError());
+    EXPECT_EQ(err.count("Quillet:"), 1) << err.toStdString();
+    EXPECT_FALSE(QFile::exists(m_dir.filePath("wt.mdb")));
 }
 
 } // namespace
