@@ -1,4 +1,5 @@
 #include "quilletform1.h"
+#include "weighing/ticketscreen.h"
 
 #include "receivetext.h"
 
@@ -76,21 +77,7 @@ void QuilletForm1::Form_Load()
             MSComm1.setPortOpen(true);
 
         num.setText(nextTicketNumber());
-        struct Fill {
-            ComboBox *combo;
-            const char *query;
-        } fills[] = {{&Combo4, "select * from truckmast"},
-                     {&Combo2, "select * from recemast"},
-                     {&Combo1, "select * from matmast"},
-                     {&Combo3, "select * from suppmast"}};
-        for (auto &f : fills) {
-            rs.Open(f.query, aminv::dbConn(), 3, 3, -1);
-            while (!rs.Eof()) {
-                f.combo->AddItem(shown(rs.Fields("Name").Value()));
-                rs.MoveNext();
-            }
-            rs.Close();
-        }
+        fillNameLists(*this);
     });
 }
 

@@ -1,4 +1,5 @@
 #include "form1.h"
+#include "ticketscreen.h"
 
 #include "aminv.h"
 #include "indicator.h"
@@ -331,22 +332,7 @@ void Form1::Form_Load()
         Option1_Click(0);
         num.setText(nextTicketNumber());
 
-        struct Fill {
-            ComboBox *combo;
-            const char *query;
-        } fills[] = {{&Combo4, "select * from truckmast"},
-                     {&Combo2, "select * from recemast"},
-                     {&Combo1, "select * from matmast"},
-                     {&Combo3, "select * from suppmast"}};
-        for (auto &f : fills) {
-            rs.Open(f.query, aminv::dbConn(), 3, 3, -1);
-            while (!rs.Eof())
-            {
-                f.combo->AddItem(shown(rs.Fields("Name").Value()));
-                rs.MoveNext();
-            }
-            rs.Close();
-        }
+        fillNameLists(*this);
 
         if (mmachtyp == "3") {
             if (!MSComm2.PortOpen())

@@ -1,5 +1,6 @@
 // The main screen's save (F8), ticket print (F6) and column clean-up.
 #include "form1.h"
+#include "ticketscreen.h"
 
 #include "aminv.h"
 #include "amountinwords.h"
@@ -39,18 +40,7 @@ void Form1::cmdUpdate_Click()
         return;
     }
 
-    // Text columns never stay empty. The weights go first: their change
-    // handler stamps or clears dates and times that the later fills cover.
-    for (TextEditable *box : std::initializer_list<TextEditable *>{
-             &Combo2, &Combo1, &Combo3, &txtFields(2), &txtFields(4), &txtFields(3), &txtFields(5),
-             &txtFields(9), &txtFields(0), &txtFields(6)})
-        if (box->Text().isEmpty())
-            box->setText(" ");
-    if (txtFields(8).Text().isEmpty())
-        txtFields(8).setText("0");
-    for (Label *mark : {&lblLabels(14), &lblLabels(15)})
-        if (mark->Caption().isEmpty())
-            mark->setCaption(" ");
+    fillBlanks(*this);
 
     if (txtFields(8).Text() == "0" && mpublic) {
         MsgBox("You must enter amount", Msg::OKOnly);

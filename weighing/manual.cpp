@@ -1,4 +1,5 @@
 #include "manual.h"
+#include "ticketscreen.h"
 
 #include "aminv.h"
 #include "form1.h"
@@ -165,21 +166,7 @@ void manual::Form_Load()
     }
     rs.Close();
 
-    struct Fill {
-        ComboBox *combo;
-        const char *query;
-    } fills[] = {{&Combo4, "select * from truckmast"},
-                 {&Combo2, "select * from recemast"},
-                 {&Combo1, "select * from matmast"},
-                 {&Combo3, "select * from suppmast"}};
-    for (auto &f : fills) {
-        rs.Open(f.query, aminv::dbConn(), 3, 3, -1);
-        while (!rs.Eof()) {
-            f.combo->AddItem(shown(rs.Fields("Name").Value()));
-            rs.MoveNext();
-        }
-        rs.Close();
-    }
+    fillNameLists(*this);
 }
 
 void manual::Form_Resize()
@@ -290,17 +277,7 @@ void manual::cmdUpdate_Click()
         return;
     }
 
-    // Text columns never print empty: one blank, the amount "0".
-    for (TextEditable *t : std::initializer_list<TextEditable *>{
-             &Combo2, &Combo1, &Combo3, &txtFields(2), &txtFields(4), &txtFields(3), &txtFields(5),
-             &txtFields(9), &txtFields(0), &txtFields(6)})
-        if (t->Text().isEmpty())
-            t->setText(" ");
-    if (txtFields(8).Text().isEmpty())
-        txtFields(8).setText("0");
-    for (int i : {14, 15})
-        if (lblLabels(i).Caption().isEmpty())
-            lblLabels(i).setCaption(" ");
+    fillBlanks(*this);
 
     if (txtFields(8).Text() == "0") {
         MsgBox("You must enter amount", Msg::OKOnly);

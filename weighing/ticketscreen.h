@@ -1,0 +1,30 @@
+#pragma once
+// What the forms that show a ticket in the main screen's controls (the
+// main screen, the manual ticket form and the earlier edition's main
+// screen) do alike.
+#include "runtime/control.h"
+
+// Fills the four name lists from the masters, each in table order.
+void fillNameLists(vb::ComboBox &truck, vb::ComboBox &receiver, vb::ComboBox &material,
+                   vb::ComboBox &supplier);
+template <class TicketForm> void fillNameLists(TicketForm &f)
+{
+    fillNameLists(f.Combo4, f.Combo2, f.Combo1, f.Combo3);
+}
+
+// Before a save no text stays empty: one blank, the amount "0". The weights
+// go first: their change handler stamps or clears dates and times that the
+// later fills cover.
+template <class TicketForm> void fillBlanks(TicketForm &f)
+{
+    for (vb::TextEditable *box : std::initializer_list<vb::TextEditable *>{
+             &f.Combo2, &f.Combo1, &f.Combo3, &f.txtFields(2), &f.txtFields(4), &f.txtFields(3),
+             &f.txtFields(5), &f.txtFields(9), &f.txtFields(0), &f.txtFields(6)})
+        if (box->Text().isEmpty())
+            box->setText(QStringLiteral(" "));
+    if (f.txtFields(8).Text().isEmpty())
+        f.txtFields(8).setText(QStringLiteral("0"));
+    for (vb::Label *mark : {&f.lblLabels(14), &f.lblLabels(15)})
+        if (mark->Caption().isEmpty())
+            mark->setCaption(QStringLiteral(" "));
+}
