@@ -48,23 +48,7 @@ void Form1::cmdUpdate_Click()
         return;
     }
 
-    // The heavier weight is the gross: each weight takes its date, time and
-    // mark along. The dates and times are written after their weight, over
-    // the stamps its change handler puts in.
-    if (weightOf(2) != 0 && weightOf(4) > weightOf(2)) {
-        const double gross = weightOf(2);
-        const QString grossDate = txtFields(3).Text();
-        const QString grossTime = txtFields(9).Text();
-        const QString grossMark = lblLabels(14).Caption();
-        txtFields(2).setText(txtFields(4).Text());
-        txtFields(3).setText(txtFields(5).Text());
-        txtFields(9).setText(txtFields(0).Text());
-        lblLabels(14).setCaption(lblLabels(15).Caption());
-        txtFields(4).setText(numText(gross));
-        txtFields(5).setText(grossDate);
-        txtFields(0).setText(grossTime);
-        lblLabels(15).setCaption(grossMark);
-    }
+    heavierAsGross(*this);
 
     // The number is the ticket's key: nothing is stored under anything else.
     const QString number = num.Text();

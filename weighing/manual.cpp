@@ -285,23 +285,8 @@ void manual::cmdUpdate_Click()
         return;
     }
 
-    // The heavier weight prints as gross; dates, times and marks go with
-    // their weights. Each weight write stamps the clock, and the moved
-    // stamp overwrites it at once.
-    const double gross = weightOf(2);
-    if (gross != 0 && weightOf(4) > gross) {
-        const QString grossDate = txtFields(3).Text();
-        const QString grossTime = txtFields(9).Text();
-        const QString grossMark = lblLabels(14).Caption();
-        txtFields(2).setText(txtFields(4).Text());
-        txtFields(3).setText(txtFields(5).Text());
-        txtFields(9).setText(txtFields(0).Text());
-        lblLabels(14).setCaption(lblLabels(15).Caption());
-        txtFields(4).setText(numText(gross));
-        txtFields(5).setText(grossDate);
-        txtFields(0).setText(grossTime);
-        lblLabels(15).setCaption(grossMark);
-    }
+    // The heavier weight prints as gross.
+    heavierAsGross(*this);
 
     aminv::dbConn().BeginTrans();
     if (mprintstyle)

@@ -3,6 +3,7 @@
 // main screen, the manual ticket form and the earlier edition's main
 // screen) do alike.
 #include "runtime/control.h"
+#include "runtime/convert.h"
 
 // Fills the four name lists from the masters, each in table order.
 void fillNameLists(vb::ComboBox &truck, vb::ComboBox &receiver, vb::ComboBox &material,
@@ -27,4 +28,26 @@ template <class TicketForm> void fillBlanks(TicketForm &f)
     for (vb::Label *mark : {&f.lblLabels(14), &f.lblLabels(15)})
         if (mark->Caption().isEmpty())
             mark->setCaption(QStringLiteral(" "));
+}
+
+// The heavier weight is the gross: when the gross is not 0 and the tare is
+// heavier, the two exchange, each weight taking its date, time and mark
+// along. The dates and times are written after their weight, over the stamps
+// its change handler puts in.
+template <class TicketForm> void heavierAsGross(TicketForm &f)
+{
+    const double gross = vb::val(f.txtFields(2).Text());
+    if (gross == 0 || vb::val(f.txtFields(4).Text()) <= gross)
+        return;
+    const QString grossDate = f.txtFields(3).Text();
+    const QString grossTime = f.txtFields(9).Text();
+    const QString grossMark = f.lblLabels(14).Caption();
+    f.txtFields(2).setText(f.txtFields(4).Text());
+    f.txtFields(3).setText(f.txtFields(5).Text());
+    f.txtFields(9).setText(f.txtFields(0).Text());
+    f.lblLabels(14).setCaption(f.lblLabels(15).Caption());
+    f.txtFields(4).setText(vb::numText(gross));
+    f.txtFields(5).setText(grossDate);
+    f.txtFields(0).setText(grossTime);
+    f.lblLabels(15).setCaption(grossMark);
 }
