@@ -398,6 +398,10 @@ void Form1::cmdLocate_Click()
                                                        &txtFields(4), &txtFields(8), &Frame1})
         skipError([c] { c->setEnabled(false); });
     skipError([this] { cmdPrint.SetFocus(); });
+    // Leaving the number box on the way recalls the ticket and arms capture
+    // for a first weighing; the chosen ticket is for viewing and printing,
+    // so capture stays off.
+    skipError([this] { mAuto = false; });
 }
 
 void Form1::Timer1_Timer()

@@ -327,6 +327,25 @@ TEST_F(TicketList, GotoPutsTheStoredTicketOnTheMainScreen)
     EXPECT_EQ(f.txtFields(2).Text(), "20000") << "the live weight no longer follows";
 }
 
+TEST_F(TicketList, AFirstWeighingChosenFromTheNumberBoxStaysAsStored)
+{
+    // F5 from the number box: the move to the ticket key afterwards leaves
+    // the number box, which recalls the ticket; capture must stay off, or
+    // the empty live weight of the new ticket would wipe the stored gross.
+    storeTicket(6, "GJ01", 21000, 0, 1, "04/03/2024", "08:10");
+    Form1 &f = start();
+    ASSERT_EQ(f.ActiveControl(), &f.num);
+    withList([&](acclocate &l) {
+        l.Text1.setText("6");
+        ui::click(l.Command1);
+    });
+    EXPECT_EQ(f.ActiveControl(), &f.cmdPrint);
+    EXPECT_FALSE(f.mAuto);
+    host.fireTimers("Timer1");
+    EXPECT_EQ(f.txtFields(2).Text(), "21000");
+    EXPECT_EQ(f.txtFields(3).Text(), "04/03/2024");
+}
+
 TEST_F(TicketList, GotoOfATicketThatIsNotStoredWritesNothing)
 {
     storeTicket(5, "MH12", 20000, 8000, 3);
