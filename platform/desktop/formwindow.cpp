@@ -784,6 +784,9 @@ void FormWindow::showForm()
         }
     }
     m_placed = true;
+    // The normal size is the form's, also for a window that opens maximized
+    // (Qt would otherwise size it around its widgets).
+    resize(px(m_form.Width()), px(m_form.Height()));
     refreshAll();
     Syncing s(m_syncing);
     switch (m_form.WindowState()) {
