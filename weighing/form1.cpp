@@ -843,9 +843,6 @@ void Form1::txtFields_KeyPress(int Index, int &KeyAscii)
 
 void Form1::txtFields_LostFocus(int Index)
 {
-    if (Index != 8 || val(txtFields(8).Text()) != 0)
-        return;
-    MsgBox("you must enter value", Msg::OKOnly);
-    txtFields(8).setText(QString());
-    txtFields(8).SetFocus();
+    if (Index == 8)
+        refuseEmptyAmount(*this);
 }

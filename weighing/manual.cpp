@@ -260,11 +260,8 @@ void manual::txtFields_Change(int Index)
 
 void manual::txtFields_LostFocus(int Index)
 {
-    if (Index != 8 || val(txtFields(8).Text()) != 0)
-        return;
-    MsgBox("you must enter value", Msg::OKOnly);
-    txtFields(8).setText(QString());
-    txtFields(8).SetFocus();
+    if (Index == 8)
+        refuseEmptyAmount(*this);
 }
 
 // ---- save -----------------------------------------------------------------

@@ -4,6 +4,7 @@
 // screen) do alike.
 #include "runtime/control.h"
 #include "runtime/convert.h"
+#include "runtime/form.h"
 
 // Fills the four name lists from the masters, each in table order.
 void fillNameLists(vb::ComboBox &truck, vb::ComboBox &receiver, vb::ComboBox &material,
@@ -50,4 +51,15 @@ template <class TicketForm> void heavierAsGross(TicketForm &f)
     f.txtFields(5).setText(grossDate);
     f.txtFields(0).setText(grossTime);
     f.lblLabels(15).setCaption(grossMark);
+}
+
+// Leaving the amount box with no amount (0, empty, or no leading number):
+// "you must enter value", the box is cleared and gets the focus back.
+template <class TicketForm> void refuseEmptyAmount(TicketForm &f)
+{
+    if (vb::val(f.txtFields(8).Text()) != 0)
+        return;
+    vb::MsgBox(QStringLiteral("you must enter value"), vb::Msg::OKOnly);
+    f.txtFields(8).setText(QString());
+    f.txtFields(8).SetFocus();
 }
