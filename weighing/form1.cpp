@@ -646,7 +646,7 @@ void Form1::Combo4_GotFocus()
 void Form1::Combo4_Click()
 {
     Recordset &rs = aminv::mainRs();
-    rs.Open(Sql("select * from truckmast where upper(name)=?", {ucase(Combo4.Text())}), aminv::dbConn(), 3, 3, -1);
+    rs.Open(Sql("select * from truckmast where " + nameEquals("name"), {Combo4.Text()}), aminv::dbConn(), 3, 3, -1);
     if (rs.RecordCount() != 0 && mstage == 1)
         txtFields(4).setText(shown(rs.Fields("tarewt").Value()));
     rs.Close();

@@ -232,7 +232,7 @@ void manual::txtFields_KeyPress(int Index, int &KeyAscii)
 void manual::Combo4_LostFocus()
 {
     Recordset &rs = aminv::mainRs();
-    rs.Open(Sql("select * from truckmast where upper(name)= ?", {ucase(Combo4.Text())}), aminv::dbConn(), 3, 3,
+    rs.Open(Sql("select * from truckmast where " + nameEquals("name"), {Combo4.Text()}), aminv::dbConn(), 3, 3,
             -1);
     if (rs.RecordCount() != 0)
         txtFields(4).setText(shown(rs.Fields("tarewt").Value()));
