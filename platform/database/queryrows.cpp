@@ -36,7 +36,7 @@ QString QueryRows::shownText(const QString &c, db::ColumnKind kind)
     case db::ColumnKind::Date:
         // Stored as ISO text (or a day number); shown as DD/MM/YYYY.
         return QStringLiteral("case when %1 is null then '' "
-                              "when typeof(%1) = 'text' and %1 glob '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*' "
+                              "when typeof(%1) = 'text' and substr(%1, 5, 1) = '-' "
                               "then substr(%1, 9, 2) || '/' || substr(%1, 6, 2) || '/' || substr(%1, 1, 4) "
                               "when typeof(%1) in ('integer', 'real') "
                               "then strftime('%d/%m/%Y', julianday('1899-12-30') + %1) "
@@ -50,6 +50,15 @@ QString QueryRows::shownText(const QString &c, db::ColumnKind kind)
         break;
     }
     return QStringLiteral("coalesce(cast(%1 as text), '')").arg(c);
+}
+
+QString QueryRows::orderTerm(const QString &c, db::ColumnKind kind, bool descending)
+{
+    // Only texts hold letters; dates and numbers sort quicker without
+    // folding case.
+    const bool letters = kind == db::ColumnKind::Text || kind == db::ColumnKind::Natural;
+    return shownText(c, kind) + (letters ? QLatin1String(IgnoringCase) : QLatin1String())
+           + (descending ? QLatin1String(" desc") : QLatin1String());
 }
 
 void QueryRows::sort(int column, bool descending)
@@ -73,8 +82,7 @@ void QueryRows::settle()
     // down to the key order the list began with.
     QStringList terms;
     for (const auto &[column, descending] : m_sorts)
-        terms << shownText(quoted(m_columns[column]), m_kinds[size_t(column)]) + QStringLiteral(" collate nocase")
-                     + (descending ? QStringLiteral(" desc") : QString());
+        terms << orderTerm(quoted(m_columns[column]), m_kinds[size_t(column)], descending);
     terms << quoted(m_key);
     QSqlQuery q = m_db.run(Sql(QStringLiteral("select %1 from %2%3 order by %4")
                                    .arg(quoted(m_key), quoted(m_table), m_filter.text(), terms.join(QStringLiteral(", "))),

@@ -37,6 +37,8 @@ public:
     // The text the list shows for a column of this kind, as an SQL
     // expression, so that the database orders rows as the list shows them.
     static QString shownText(const QString &quotedColumn, db::ColumnKind kind);
+    // One term of an "order by" on that text, without regard to case.
+    static QString orderTerm(const QString &quotedColumn, db::ColumnKind kind, bool descending);
 
     static constexpr int PageRows = 64;
     static constexpr int PagesKept = 32;

@@ -26,6 +26,7 @@
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+#include <set>
 
 using namespace vb;
 using Log = std::vector<QString>;
@@ -504,6 +505,65 @@ TEST_F(Desktop, AHundredThousandRowsRenderThroughTheModel)
     list.clearItems();
     QApplication::processEvents();
     EXPECT_EQ(tree->model()->rowCount(), 0);
+}
+
+// A million rows made up on demand; it records which rows were asked for.
+class MadeUpRows : public ListRows
+{
+public:
+    int count() override { return 1000000; }
+    ListItem row(int position) override
+    {
+        asked.insert(position);
+        const int n = at(position);
+        return {QString(), QString::number(n), {QStringLiteral("TRK %1").arg(n % 97)}};
+    }
+    qint64 identity(int position) override { return at(position); }
+    int positionOf(qint64 identity) override { return m_descending ? 999999 - int(identity) : int(identity); }
+    void sort(int, bool descending) override { m_descending = descending; }
+    std::set<int> asked;
+
+private:
+    int at(int position) const { return m_descending ? 999999 - position : position; }
+    bool m_descending = false;
+};
+
+TEST_F(Desktop, AMillionRowsFromASourceAreReadWhereTheyAreShown)
+{
+    ListView &list = f->lvwTickets;
+    auto rows = std::make_shared<MadeUpRows>();
+    list.setRows(rows);
+    QApplication::processEvents();
+    auto *tree = widget<QTreeView>(list);
+    EXPECT_EQ(tree->model()->rowCount(), 1000000);
+    EXPECT_EQ(list.selectedRow(), 0);
+    ui::focus(list);
+    QApplication::processEvents();
+
+    struct Step {
+        Qt::Key key;
+        int row; // -1: somewhere past the first page
+    } steps[] = {{Qt::Key_Down, 1}, {Qt::Key_PageDown, -1}, {Qt::Key_End, 999999}, {Qt::Key_Up, 999998},
+                 {Qt::Key_PageUp, -1}, {Qt::Key_Home, 0}};
+    for (const Step &s : steps) {
+        QTest::keyClick(tree, s.key);
+        QApplication::processEvents();
+        if (s.row >= 0)
+            EXPECT_EQ(list.selectedRow(), s.row) << s.key;
+        else
+            EXPECT_TRUE(list.selectedRow() > 1 && list.selectedRow() < 999998) << s.key;
+        EXPECT_EQ(tree->currentIndex().row(), list.selectedRow()) << s.key;
+    }
+    EXPECT_LT(rows->asked.size(), 400u) << "only rows in view are read";
+
+    list.setSelectedRow(5);
+    list.setSortOrder(1);
+    list.setSorted(true);
+    QApplication::processEvents();
+    EXPECT_EQ(list.selectedRow(), 999994) << "the selection follows its row";
+    EXPECT_EQ(tree->model()->index(0, 0).data().toString(), "999999");
+    EXPECT_EQ(tree->currentIndex().row(), 999994);
+    EXPECT_LT(rows->asked.size(), 600u);
 }
 
 TEST_F(Desktop, MessageBoxesAnswerWithTheButtonPicked)
