@@ -81,8 +81,12 @@ void QueryRows::settle()
     // decides first, the one before it among its equal texts, and so on
     // down to the key order the list began with.
     QStringList terms;
-    for (const auto &[column, descending] : m_sorts)
+    for (const auto &[column, descending] : m_sorts) {
         terms << orderTerm(quoted(m_columns[column]), m_kinds[size_t(column)], descending);
+        // The key's text is the row's own: no two rows tie on it.
+        if (m_columns[column].compare(m_key, Qt::CaseInsensitive) == 0)
+            break;
+    }
     terms << quoted(m_key);
     QSqlQuery q = m_db.run(Sql(QStringLiteral("select %1 from %2%3 order by %4")
                                    .arg(quoted(m_key), quoted(m_table), m_filter.text(), terms.join(QStringLiteral(", "))),

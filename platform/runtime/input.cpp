@@ -346,7 +346,12 @@ void pickRow(ListView &list, int row)
 
 void clickColumn(ListView &list, int column)
 {
-    run([&] { Control::raise(list.onColumnClick, column); });
+    run([&] {
+        Control::raise(list.onColumnClick, column);
+        // A row source sorts when next read: read it here, so that a sort
+        // that fails is reported as the handler's error.
+        list.selectedRow();
+    });
 }
 
 void clickForm(Form &form, double x, double y, int button, int shift)
