@@ -4,9 +4,8 @@
 #include "database/sql.h"
 #include "runtime/form.h"
 
-#include <span>
-
 #include <memory>
+#include <span>
 
 namespace vb {
 class QueryRows;

@@ -350,7 +350,7 @@ void clickColumn(ListView &list, int column)
         Control::raise(list.onColumnClick, column);
         // A row source sorts when next read: read it here, so that a sort
         // that fails is reported as the handler's error.
-        list.selectedRow();
+        list.count();
     });
 }
 
