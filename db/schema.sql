@@ -173,7 +173,3 @@ END;
 CREATE VIEW DAYREP AS
     SELECT emp.* FROM emp, counter
     WHERE emp.dt >= counter.st_dt AND emp.dt <= counter.en_dt;
-
--- Truck numbers are looked up without regard to case (the ticket list's
--- truck search), as the original database compared text.
-CREATE INDEX IF NOT EXISTS emp_truckno_nocase ON emp (truckno COLLATE NOCASE);
