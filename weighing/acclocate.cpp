@@ -19,10 +19,18 @@ struct Closing {
     ~Closing() { rs.Close(); }
 };
 
-// Every list query reads emp: the statement of "select * from emp" and the
-// filter that follows it.
+// Every list query reads emp: "select * from emp", then " WHERE" and the
+// search's condition, or nothing for every ticket.
 const QString ListFrom = QStringLiteral("select * from emp");
+const QString Where = QStringLiteral(" WHERE");
 Sql listQuery(const QString &filter, QVariantList values = {}) { return Sql(ListFrom + filter, std::move(values)); }
+Sql conditionOf(const Sql &listQuery)
+{
+    QString condition = listQuery.text().mid(ListFrom.size());
+    if (condition.startsWith(Where))
+        condition = condition.mid(Where.size());
+    return Sql(condition.trimmed(), listQuery.values());
+}
 
 // The leading number of a typed text, as a plain number for a statement.
 QVariant plainNumber(const QString &text) { return numberParam(numText(val(text))); }
@@ -102,8 +110,8 @@ std::shared_ptr<QueryRows> acclocate::ticketRows(const Sql &query) const
     for (const ListColumn &c : listColumns())
         fields << QLatin1String(c.field);
     // Each row's key is "a" and its 1-based position in the query's result.
-    return std::make_shared<QueryRows>(aminv::dbConn(), "emp", Sql(query.text().mid(ListFrom.size()), query.values()),
-                                       fields, [](int position) { return "a" + strNum(position + 1); });
+    return std::make_shared<QueryRows>(aminv::dbConn(), "emp", conditionOf(query), fields,
+                                       [](int position) { return "a" + strNum(position + 1); });
 }
 
 void acclocate::fillList(std::shared_ptr<QueryRows> rows)

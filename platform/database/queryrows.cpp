@@ -13,19 +13,116 @@ QString quoted(const QString &name) { return QLatin1Char('"') + QString(name).re
 
 } // namespace
 
-QueryRows::QueryRows(Connection &db, const QString &table, const Sql &filter, const QStringList &columns,
+QueryRows::QueryRows(Connection &db, const QString &table, const Sql &condition, const QStringList &columns,
                      std::function<QString(int)> keyOf)
-    : m_db(db), m_table(table), m_key(db.keyColumn(table)), m_filter(filter), m_columns(columns),
-      m_keyOf(std::move(keyOf))
+    : m_db(db), m_table(quoted(table)), m_key(quoted(db.keyColumn(table))), m_condition(condition),
+      m_columns(columns), m_keyOf(std::move(keyOf))
 {
     const auto &kinds = db.columnKinds(table);
     for (const QString &c : m_columns)
         m_kinds.push_back(kinds.value(c.toLower(), db::ColumnKind::Natural));
-    QSqlQuery q = m_db.run(Sql(QStringLiteral("select %1 from %2%3 order by %1").arg(quoted(m_key), quoted(m_table), m_filter.text()),
-                               m_filter.values()));
+    QSqlQuery q = m_db.run(Sql(QStringLiteral("select count(*) from %1%2").arg(m_table, where()), m_condition.values()));
+    m_count = q.next() ? q.value(0).toInt() : 0;
+    m_chunks.resize(size_t((m_count + KeyChunk - 1) / KeyChunk));
+}
+
+QString QueryRows::where(const QString &andAlso) const
+{
+    QStringList parts;
+    if (!m_condition.isEmpty())
+        parts << QLatin1Char('(') + m_condition.text() + QLatin1Char(')');
+    if (!andAlso.isEmpty())
+        parts << andAlso;
+    return parts.isEmpty() ? QString() : QStringLiteral(" where ") + parts.join(QStringLiteral(" and "));
+}
+
+void QueryRows::loadChunk(int c)
+{
+    // Keys are read a chunk at a time: after or before a neighbouring chunk
+    // by seeking on the key, otherwise counted from the nearer end, so that
+    // Home, End and the keys between cost one short query each.
+    Chunk &chunk = m_chunks[size_t(c)];
+    const int first = c * KeyChunk;
+    const int size = std::min(KeyChunk, m_count - first);
+    QVariantList values = m_condition.values();
+    QString text;
+    bool backwards = false;
+    const Chunk *before = c > 0 ? &m_chunks[size_t(c - 1)] : nullptr;
+    const Chunk *after = c + 1 < int(m_chunks.size()) ? &m_chunks[size_t(c + 1)] : nullptr;
+    if (before && before->loaded && !before->keys.empty()) {
+        text = QStringLiteral("select %1 from %2%3 order by %1 limit ?").arg(m_key, m_table, where(m_key + QStringLiteral(" > ?")));
+        values << before->keys.back() << size;
+    } else if (after && after->loaded && !after->keys.empty()) {
+        text = QStringLiteral("select %1 from %2%3 order by %1 desc limit ?").arg(m_key, m_table, where(m_key + QStringLiteral(" < ?")));
+        values << after->keys.front() << size;
+        backwards = true;
+    } else if (first + size / 2 > m_count / 2) {
+        text = QStringLiteral("select %1 from %2%3 order by %1 desc limit ? offset ?").arg(m_key, m_table, where());
+        values << size << m_count - first - size;
+        backwards = true;
+    } else {
+        text = QStringLiteral("select %1 from %2%3 order by %1 limit ? offset ?").arg(m_key, m_table, where());
+        values << size << first;
+    }
+    QSqlQuery q = m_db.run(Sql(text, values));
+    chunk.keys.clear();
+    chunk.keys.reserve(size_t(size));
     while (q.next())
-        m_keys.push_back(q.value(0).toLongLong());
-    m_keys.shrink_to_fit();
+        chunk.keys.push_back(q.value(0).toLongLong());
+    if (backwards)
+        std::reverse(chunk.keys.begin(), chunk.keys.end());
+    chunk.loaded = true;
+    m_keysRead += qint64(chunk.keys.size());
+}
+
+void QueryRows::loadAllKeys()
+{
+    if (m_allKeys)
+        return;
+    QSqlQuery q = m_db.run(Sql(QStringLiteral("select %1 from %2%3 order by %1").arg(m_key, m_table, where()),
+                               m_condition.values()));
+    std::vector<Chunk> chunks;
+    int n = 0;
+    while (q.next()) {
+        if (n % KeyChunk == 0) {
+            chunks.emplace_back();
+            chunks.back().loaded = true;
+            chunks.back().keys.reserve(KeyChunk);
+        }
+        chunks.back().keys.push_back(q.value(0).toLongLong());
+        ++n;
+    }
+    m_chunks = std::move(chunks);
+    m_allKeys = true;
+    m_count = n;
+    m_keysRead += n;
+    m_pages.clear();
+}
+
+qint64 QueryRows::baseKey(int basePosition)
+{
+    if (basePosition < 0 || basePosition >= m_count)
+        return -1;
+    Chunk &chunk = m_chunks[size_t(basePosition / KeyChunk)];
+    if (!chunk.loaded)
+        loadChunk(basePosition / KeyChunk);
+    const size_t i = size_t(basePosition % KeyChunk);
+    // A row deleted since the count leaves its chunk short.
+    return i < chunk.keys.size() ? chunk.keys[i] : -1;
+}
+
+int QueryRows::basePositionOf(qint64 key)
+{
+    loadAllKeys(); // once
+    int low = 0, high = m_count;
+    while (low < high) {
+        const int mid = low + (high - low) / 2;
+        if (m_chunks[size_t(mid / KeyChunk)].keys[size_t(mid % KeyChunk)] < key)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low < m_count && m_chunks[size_t(low / KeyChunk)].keys[size_t(low % KeyChunk)] == key ? low : -1;
 }
 
 QString QueryRows::shownText(const QString &c, db::ColumnKind kind)
@@ -77,6 +174,9 @@ void QueryRows::settle()
     if (!m_sortPending)
         return;
     m_sortPending = false;
+    // The sorted order names rows by their place in key order, so every key
+    // is read first.
+    loadAllKeys();
     // Each sort was stable over the order before it, so the latest sort
     // decides first, the one before it among its equal texts, and so on
     // down to the key order the list began with.
@@ -84,22 +184,21 @@ void QueryRows::settle()
     for (const auto &[column, descending] : m_sorts) {
         terms << orderTerm(quoted(m_columns[column]), m_kinds[size_t(column)], descending);
         // The key's text is the row's own: no two rows tie on it.
-        if (m_columns[column].compare(m_key, Qt::CaseInsensitive) == 0)
+        if (quoted(m_columns[column]).compare(m_key, Qt::CaseInsensitive) == 0)
             break;
     }
-    terms << quoted(m_key);
+    terms << m_key;
     QSqlQuery q = m_db.run(Sql(QStringLiteral("select %1 from %2%3 order by %4")
-                                   .arg(quoted(m_key), quoted(m_table), m_filter.text(), terms.join(QStringLiteral(", "))),
-                               m_filter.values()));
+                                   .arg(m_key, m_table, where(), terms.join(QStringLiteral(", "))),
+                               m_condition.values()));
     std::vector<quint32> order;
-    order.reserve(m_keys.size());
+    order.reserve(size_t(m_count));
     while (q.next()) {
-        const qint64 key = q.value(0).toLongLong();
-        auto it = std::lower_bound(m_keys.begin(), m_keys.end(), key);
-        if (it != m_keys.end() && *it == key)
-            order.push_back(quint32(it - m_keys.begin()));
+        const int base = basePositionOf(q.value(0).toLongLong());
+        if (base >= 0)
+            order.push_back(quint32(base));
     }
-    // A row added since the list was built is not listed; one deleted since
+    // A row added since the keys were read is not listed; one deleted since
     // is left out of the new order and the list shrinks by it.
     m_order = std::move(order);
     m_pages.clear();
@@ -108,7 +207,7 @@ void QueryRows::settle()
 int QueryRows::count()
 {
     settle();
-    return int(m_sorts.empty() ? m_keys.size() : m_order.size());
+    return m_sorts.empty() ? m_count : int(m_order.size());
 }
 
 int QueryRows::basePosition(int position)
@@ -117,18 +216,15 @@ int QueryRows::basePosition(int position)
     return m_sorts.empty() ? position : int(m_order[size_t(position)]);
 }
 
-qint64 QueryRows::identity(int position) { return m_keys[size_t(basePosition(position))]; }
+qint64 QueryRows::identity(int position) { return baseKey(basePosition(position)); }
 
 int QueryRows::positionOf(qint64 identity)
 {
     settle();
-    auto it = std::lower_bound(m_keys.begin(), m_keys.end(), identity);
-    if (it == m_keys.end() || *it != identity)
-        return -1;
-    const quint32 base = quint32(it - m_keys.begin());
-    if (m_sorts.empty())
-        return int(base);
-    auto at = std::find(m_order.begin(), m_order.end(), base);
+    const int base = basePositionOf(identity);
+    if (base < 0 || m_sorts.empty())
+        return base;
+    auto at = std::find(m_order.begin(), m_order.end(), quint32(base));
     return at == m_order.end() ? -1 : int(at - m_order.begin());
 }
 
@@ -160,16 +256,18 @@ const QueryRows::Page &QueryRows::page(int index)
     QVariantList keys;
     QStringList marks;
     for (int pos = first; pos < last; ++pos) {
-        keys << m_keys[size_t(basePosition(pos))];
-        marks << QStringLiteral("?");
+        if (const qint64 key = baseKey(basePosition(pos)); key >= 0) {
+            keys << key;
+            marks << QStringLiteral("?");
+        }
     }
-    QStringList selected{quoted(m_key)};
+    QStringList selected{m_key};
     for (const QString &c : m_columns)
         selected << quoted(c);
     QHash<qint64, ListItem> byKey;
     if (!keys.isEmpty()) {
         QSqlQuery q = m_db.run(Sql(QStringLiteral("select %1 from %2 where %3 in (%4)")
-                                       .arg(selected.join(QStringLiteral(", ")), quoted(m_table), quoted(m_key),
+                                       .arg(selected.join(QStringLiteral(", ")), m_table, m_key,
                                             marks.join(QLatin1Char(','))),
                                    keys));
         while (q.next()) {
@@ -189,7 +287,7 @@ const QueryRows::Page &QueryRows::page(int index)
     p.rows.reserve(size_t(last - first));
     for (int pos = first; pos < last; ++pos) {
         const int base = basePosition(pos);
-        ListItem item = byKey.value(m_keys[size_t(base)]);
+        ListItem item = byKey.value(baseKey(base));
         item.key = m_keyOf(base);
         p.rows.push_back(std::move(item));
     }

@@ -326,7 +326,7 @@ TEST_F(TicketList, TheDatabaseSortsByTheShownTextWithoutRegardToCase)
 
 TEST_F(TicketList, ALongListReadsOnlyTheRowsItShows)
 {
-    prepare({Sql("with recursive n(i) as (select 1 union all select i + 1 from n where i < 3000) "
+    prepare({Sql("with recursive n(i) as (select 1 union all select i + 1 from n where i < 9000) "
                  "insert into emp (num, truckno, material, rece, sup, grosswt, tarewt, netwt, dt, stage) "
                  "select i, 'TRK' || (i % 7), 'Sand', 'Ram Traders', 'Shiv Quarry', 1000 + i, 0, 0, "
                  "'2024-03-05', 1 from n")});
@@ -334,36 +334,46 @@ TEST_F(TicketList, ALongListReadsOnlyTheRowsItShows)
     withList([&](acclocate &l) {
         auto rows = std::dynamic_pointer_cast<QueryRows>(l.ListView1.rows());
         ASSERT_TRUE(rows);
-        EXPECT_EQ(l.ListView1.count(), 3000);
+        EXPECT_EQ(l.ListView1.count(), 9000);
         EXPECT_EQ(l.Text1.Text(), "1");
         EXPECT_LE(rows->rowsRead(), QueryRows::PageRows) << "the first page only";
+        EXPECT_LE(rows->keysRead(), QueryRows::KeyChunk) << "the first keys only";
 
         ui::focus(l.ListView1);
         for (int i = 0; i < 3; ++i)
             ui::press(l, Key::Down);
         EXPECT_EQ(l.Text1.Text(), "4");
-        ui::pickRow(l.ListView1, 2999);
-        EXPECT_EQ(l.Text1.Text(), "3000");
+        ui::pickRow(l.ListView1, 8999);
+        EXPECT_EQ(l.Text1.Text(), "9000");
         ui::press(l, Key::Up);
-        EXPECT_EQ(l.Text1.Text(), "2999");
+        EXPECT_EQ(l.Text1.Text(), "8999");
         EXPECT_LE(rows->rowsRead(), 2 * QueryRows::PageRows) << "the first and the last page";
+        EXPECT_LE(rows->keysRead(), 2 * QueryRows::KeyChunk) << "the first and the last keys";
+        // Keys counted from the start and from the end, read after a chunk
+        // already read and before one.
+        for (int row : {2500, 7000, 1500, 5500}) {
+            ui::pickRow(l.ListView1, row);
+            EXPECT_EQ(l.Text1.Text(), QString::number(row + 1));
+            EXPECT_EQ(l.ListView1.item(row).key, "a " + QString::number(row + 1));
+        }
+        EXPECT_EQ(rows->keysRead(), 5 * QueryRows::KeyChunk + 9000 % QueryRows::KeyChunk) << "six chunks, each once";
 
         ui::clickColumn(l.ListView1, 1);
         EXPECT_EQ(l.ListView1.item(0).text, "999") << "descending by number text";
         EXPECT_EQ(l.ListView1.item(0).key, "a 999");
-        EXPECT_EQ(l.ListView1.SelectedItem()->text, "2999");
+        EXPECT_EQ(l.ListView1.SelectedItem()->text, "5501") << "the selection follows its row";
         for (int r = 0; r < l.ListView1.count(); ++r)
             l.ListView1.item(r);
         EXPECT_LE(rows->rowsKept(), QueryRows::PagesKept * QueryRows::PageRows) << "rows seen are let go";
 
         find(l, "Truckno", "trk3");
-        EXPECT_EQ(l.Caption(), "Total Record Found429");
-        EXPECT_EQ(l.ListView1.item(428).text, "2999");
-        ui::pickRow(l.ListView1, 428);
+        EXPECT_EQ(l.Caption(), "Total Record Found1286");
+        EXPECT_EQ(l.ListView1.item(1285).text, "8998");
+        ui::pickRow(l.ListView1, 1285);
         ui::press(l, Key::Enter);
         EXPECT_FALSE(l.loaded());
     });
-    EXPECT_EQ(form1->num.Text(), "2999");
+    EXPECT_EQ(form1->num.Text(), "8998");
     EXPECT_EQ(form1->Combo4.Text(), "TRK3");
 }
 
