@@ -76,7 +76,7 @@ void QuilletForm1::Form_Load()
         if (!MSComm1.PortOpen())
             MSComm1.setPortOpen(true);
 
-        num.setText(nextTicketNumber());
+        num.setText(nextTicketNumber(false));
         fillNameLists(*this);
     });
 }

@@ -142,7 +142,7 @@ TEST_F(MainScreen, StageTwoAndThreeTicketsAreLocked)
 TEST_F(MainScreen, UnstoredNumberStaysANewTicket)
 {
     Form1 &f = start();
-    for (const char *typed : {"77", "12ab", ""}) {
+    for (const char *typed : {"77", ""}) {
         ui::focus(f.num);
         f.num.setText(typed);
         ui::focus(f.Combo4);
