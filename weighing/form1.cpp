@@ -410,12 +410,19 @@ void Form1::Form_KeyDown(int &KeyCode, int)
     }
 }
 
-void Form1::Command3_Click()
+void Form1::Command3_Click() { startCalculator(QStringLiteral("calc.exe"), WinStyle::NormalFocus); }
+
+void Form1::startCalculator(const QString &program, int windowStyle)
 {
     try {
-        host().shell(QStringLiteral("calc.exe"), WinStyle::NormalFocus);
+        host().shell(program, windowStyle);
     } catch (const RuntimeError &e) {
-        MsgBox(e.description());
+        // The calculator is outside the program: name it, so the office
+        // knows what to install.
+        if (e.number() == RuntimeError::fileNotFound().number())
+            MsgBox(QStringLiteral("%1: %2 (no calculator is installed)").arg(e.description(), program));
+        else
+            MsgBox(e.description());
     }
 }
 

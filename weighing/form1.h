@@ -150,6 +150,8 @@ protected:
     // The ticket on screen is a stored one, as stored.
     bool showsStoredTicket();
     void lockTicket();
+    // Starts the calculator; a failure is shown, naming it.
+    void startCalculator(const QString &program, int windowStyle);
     // The save's print-data refill, inside its own transaction.
     virtual void refillAfterSave();
 

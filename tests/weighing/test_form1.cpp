@@ -347,7 +347,7 @@ TEST_F(MainScreen, CalculatorMissingShowsTheError)
     Form1 &f = start();
     host.clearRecords();
     ui::press(f, Key::F1);
-    EXPECT_EQ(host.boxTexts(), QStringList{"File not found"});
+    EXPECT_EQ(host.boxTexts(), QStringList{"File not found: calc.exe (no calculator is installed)"});
 }
 
 TEST_F(MainScreen, ClosingReleasesTheDatabaseAndEndsTheProgram)
