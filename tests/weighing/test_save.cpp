@@ -705,4 +705,25 @@ TEST_F(Saving, TheHighestTicketNumberIsSavedAndTheNextTicketSaysThereIsNone)
     EXPECT_EQ(empRow(2147483647).value("truckno").toString(), "GJ01");
 }
 
+TEST_F(Saving, AReadOnlyFolderIsNamedAsTheCause)
+{
+    Form1 &f = start();
+    const QString folder = QDir::currentPath();
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    struct Restore {
+        QString folder;
+        ~Restore() { QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); }
+    } restore{folder};
+    if (QFile probe("probe.txt"); probe.open(QIODevice::WriteOnly)) {
+        probe.remove();
+        GTEST_SKIP() << "folder permissions do not hold for this user";
+    }
+    ticket(f, "7", "MH12");
+    f.txtFields(2).setText("20000");
+    save(f);
+    EXPECT_EQ(messages(), QStringList{"The ticket was not saved: attempt to write a readonly database: the folder " +
+                                      folder + " is read-only, so wt.mdb cannot be changed there"});
+    EXPECT_TRUE(f.dbAddnewFlag);
+}
+
 } // namespace
