@@ -49,6 +49,13 @@ protected:
         f.num.setText(number);
         ui::typeInto(f.Combo4, truck);
     }
+    // Types a stored ticket's number and leaves the box, which recalls it.
+    void recall(Form1 &f, const QString &number)
+    {
+        ui::focus(f.num);
+        f.num.setText(number);
+        ui::press(f, Key::Enter);
+    }
     void save(Form1 &f, bool ok = true)
     {
         answer(ok);
@@ -235,11 +242,6 @@ TEST_F(Saving, StoredStageFollowsTheWeights)
     storeTicket(6, "MH12", 20000, 0, 2, "04/03/2024", "08:00");
     storeTicket(8, "MH12", 20000, 0, 1, "04/03/2024", "08:00");
     Form1 &f = start();
-    auto recall = [&](const char *number) {
-        ui::focus(f.num);
-        f.num.setText(number);
-        ui::press(f, Key::Enter);
-    };
     struct Case {
         const char *name;
         int number;
@@ -250,9 +252,9 @@ TEST_F(Saving, StoredStageFollowsTheWeights)
         {"new, both", 2, [&] { ticket(f, "2", "MH12"); f.txtFields(2).setText("20000"); f.txtFields(4).setText("5000"); }, 20000, 5000, 3},
         {"new, tare only", 3, [&] { ticket(f, "3", "MH12"); f.txtFields(2).setText(""); f.txtFields(4).setText("12000"); }, 0, 12000, 1},
         {"new, equal weights", 4, [&] { ticket(f, "4", "MH12"); f.txtFields(2).setText("8000"); f.txtFields(4).setText("8000"); }, 8000, 8000, 3},
-        {"recalled stage 1, no second weight", 5, [&] { recall("5"); f.mAuto = false; }, 20000, 0, 2},
-        {"recalled stage 2", 6, [&] { recall("6"); }, 20000, 0, 3},
-        {"recalled stage 1, tare captured", 8, [&] { recall("8"); f.Label1.setCaption("07000"); }, 20000, 7000, 3},
+        {"recalled stage 1, no second weight", 5, [&] { recall(f, "5"); f.mAuto = false; }, 20000, 0, 2},
+        {"recalled stage 2", 6, [&] { recall(f, "6"); }, 20000, 0, 3},
+        {"recalled stage 1, tare captured", 8, [&] { recall(f, "8"); f.Label1.setCaption("07000"); }, 20000, 7000, 3},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -586,9 +588,7 @@ TEST_F(Saving, FailedSaveSaysTheTicketWasNotSavedAndWhy)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.cause);
         // Ticket 7 recalled for its second weighing; the tare is captured.
-        ui::focus(f.num);
-        f.num.setText("7");
-        ui::press(f, Key::Enter);
+        recall(f, "7");
         ASSERT_EQ(f.mstage, 2);
         f.Label1.setCaption("06500");
         c.fault();
@@ -614,11 +614,6 @@ TEST_F(Saving, F6PrintsOnlyAStoredTicketAsStored)
     storeTicket(5, "MH12", 20000, 0, 1, "04/03/2024", "08:00");
     storeTicket(6, "GJ06", 24000, 8000, 3, "04/03/2024", "08:00", "04/03/2024", "09:30");
     Form1 &f = start();
-    auto recall = [&](const char *number) {
-        ui::focus(f.num);
-        f.num.setText(number);
-        ui::press(f, Key::Enter);
-    };
     struct Case {
         const char *name;
         std::function<void()> enter;
@@ -626,10 +621,10 @@ TEST_F(Saving, F6PrintsOnlyAStoredTicketAsStored)
     } cases[] = {
         {"right after start-up", [] {}, false},
         {"a stage-1 ticket recalled, the live weight in its tare",
-         [&] { recall("5"); f.Label1.setCaption("07000"); }, false},
-        {"a stage-1 ticket recalled, nothing captured yet", [&] { recall("5"); }, true},
-        {"a completed ticket recalled", [&] { recall("6"); }, true},
-        {"a completed ticket recalled, then its amount typed over", [&] { recall("6"); f.txtFields(8).setText("90"); },
+         [&] { recall(f, "5"); f.Label1.setCaption("07000"); }, false},
+        {"a stage-1 ticket recalled, nothing captured yet", [&] { recall(f, "5"); }, true},
+        {"a completed ticket recalled", [&] { recall(f, "6"); }, true},
+        {"a completed ticket recalled, then its amount typed over", [&] { recall(f, "6"); f.txtFields(8).setText("90"); },
          false},
         {"a new ticket, saved", [&] { ticket(f, "8", "MH14"); f.txtFields(2).setText("15000"); save(f); }, true},
     };
