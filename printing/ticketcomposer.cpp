@@ -38,9 +38,7 @@ struct HandOff {
         --running;
         if (end.failed) {
             ++failed;
-            const QString reason = end.errorOutput.isEmpty()
-                                       ? QStringLiteral("it ended with exit code %1").arg(end.exitCode)
-                                       : end.errorOutput;
+            const QString reason = reasonOf(end);
             if (!reasons.contains(reason))
                 reasons << reason;
         }

@@ -9,6 +9,7 @@
 
 #include "runtime/convert.h"
 #include "runtime/errors.h"
+#include "runtime/programs.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -414,11 +415,15 @@ void Form1::Command3_Click() { startCalculator(QStringLiteral("calc.exe"), WinSt
 
 void Form1::startCalculator(const QString &program, int windowStyle)
 {
+    // The calculator is outside the program: a missing one is named, and
+    // one that cannot run (none installed behind it) gives its reason.
     try {
-        host().shell(program, windowStyle);
+        host().shellWatched(program, windowStyle, [program](const ProgramEnd &end) {
+            if (!end.failed)
+                return;
+            MsgBox(QStringLiteral("%1 failed:\n%2").arg(program, reasonOf(end)));
+        });
     } catch (const RuntimeError &e) {
-        // The calculator is outside the program: name it, so the office
-        // knows what to install.
         if (e.number() == RuntimeError::fileNotFound().number())
             MsgBox(QStringLiteral("%1: %2 (no calculator is installed)").arg(e.description(), program));
         else

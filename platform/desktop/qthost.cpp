@@ -210,8 +210,10 @@ void QtHost::shellWatched(const QString &program, int windowStyle,
     const QString path = words.isEmpty() ? QString() : findProgram(words.takeFirst());
     if (path.isEmpty())
         throw RuntimeError::fileNotFound();
-    startWatched(path, words, this, [ended](const ProgramEnd &end) {
-        App::instance().dispatch([&] { ended(end); });
+    QPointer<QtHost> alive(this);
+    startWatched(path, words, [alive, ended](const ProgramEnd &end) {
+        if (alive)
+            App::instance().dispatch([&] { ended(end); });
     });
 }
 

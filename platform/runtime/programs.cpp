@@ -1,9 +1,11 @@
 #include "programs.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace vb {
 
@@ -18,22 +20,13 @@ std::pair<QString, QStringList> command(const QString &path, const QStringList &
     return {QStringLiteral("/bin/sh"), QStringList{path} + arguments};
 }
 
-// A started run: waited for a while when its owner goes, so a ticket handed
-// to the printer just before the program ends still reaches it.
-class WatchedRun : public QProcess
-{
-public:
-    using QProcess::QProcess;
-    ~WatchedRun() override
-    {
-        // Nobody is left to hear how it ended.
-        QObject::disconnect(this, nullptr, nullptr, nullptr);
-        if (state() != NotRunning)
-            waitForFinished(10000);
-    }
-};
-
 } // namespace
+
+QString reasonOf(const ProgramEnd &end)
+{
+    return end.errorOutput.isEmpty() ? QStringLiteral("it ended with exit code %1").arg(end.exitCode)
+                                     : end.errorOutput;
+}
 
 QString findProgram(const QString &name)
 {
@@ -56,23 +49,38 @@ QString findProgram(const QString &name)
     return QString();
 }
 
-void startWatched(const QString &path, const QStringList &arguments, QObject *owner,
+void startWatched(const QString &path, const QStringList &arguments,
                   std::function<void(const ProgramEnd &)> ended)
 {
-    auto *run = new WatchedRun(owner);
+    // The run is not owned by anything that goes with the program: one
+    // still running when the program ends runs on (a calculator, a ticket
+    // on its way to the printer), as a program started without waiting
+    // does. Its error output goes to a file rather than a pipe, which
+    // would break when the program ends.
+    auto *run = new QProcess;
+    QTemporaryFile errors(QDir::temp().filePath(QStringLiteral("varnock-XXXXXX.err")));
+    errors.setAutoRemove(false);
+    const bool haveErrors = errors.open();
+    const QString errorFile = errors.fileName();
+    errors.close();
     run->setWorkingDirectory(QDir::currentPath());
     run->setStandardOutputFile(QProcess::nullDevice());
-    auto report = [run, ended](ProgramEnd end) {
+    run->setStandardErrorFile(haveErrors ? errorFile : QProcess::nullDevice());
+    auto report = [run, ended, errorFile](ProgramEnd end) {
         if (run->property("reported").toBool())
             return;
         run->setProperty("reported", true);
-        const QString output = QString::fromLocal8Bit(run->readAllStandardError()).trimmed();
-        if (!output.isEmpty())
-            end.errorOutput = output;
+        QFile file(errorFile);
+        if (file.open(QIODevice::ReadOnly)) {
+            const QString output = QString::fromLocal8Bit(file.readAll()).trimmed();
+            if (!output.isEmpty())
+                end.errorOutput = output;
+        }
+        file.remove();
         run->deleteLater();
         ended(end);
     };
-    QObject::connect(run, &QProcess::finished, run, [run, report](int code, QProcess::ExitStatus status) {
+    QObject::connect(run, &QProcess::finished, run, [report](int code, QProcess::ExitStatus status) {
         ProgramEnd end;
         end.exitCode = code;
         end.failed = status != QProcess::NormalExit || code != 0;

@@ -2,7 +2,6 @@
 // Outside programs (the printer batch files, the calculator) found by their
 // relative names and started in the current directory. The hosts start
 // them; a watched start tells how the program ended.
-#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -16,6 +15,9 @@ struct ProgramEnd {
     QString errorOutput; // what it wrote to its error output, trimmed
 };
 
+// Why a program failed, in its own words when it gave any.
+QString reasonOf(const ProgramEnd &end);
+
 // The file a program name stands for: in the current directory, matched
 // without regard to case ("Calc.exe" finds "calc.exe"), or for a bare name
 // along the path. Empty when there is none.
@@ -23,9 +25,9 @@ QString findProgram(const QString &name);
 
 // Starts a found program (an executable file as itself, any other file as a
 // shell script) in the current directory without waiting, and calls ended
-// from the event loop once it has ended. The run belongs to owner: it is
-// waited for a while when owner goes.
-void startWatched(const QString &path, const QStringList &arguments, QObject *owner,
+// from the event loop once it has ended. A program still running when this
+// one ends runs on.
+void startWatched(const QString &path, const QStringList &arguments,
                   std::function<void(const ProgramEnd &)> ended);
 
 // Starts a found program the same way and leaves it to itself.

@@ -81,12 +81,15 @@ void ScriptedHost::shellWatched(const QString &program, int windowStyle,
         if (!m_programs.count(program.toLower()))
             throw RuntimeError::fileNotFound();
         m_started.push_back({program, windowStyle});
-        App::instance().dispatch([&] { ended(ProgramEnd{}); });
+        ended(ProgramEnd{}); // a program that is only named ends at once, well
         return;
     }
     m_started.push_back({program, windowStyle});
     ++m_running;
-    startWatched(path, {}, m_runs.get(), [this, ended](const ProgramEnd &end) {
+    std::weak_ptr<QObject> alive = m_runs;
+    startWatched(path, {}, [this, alive, ended](const ProgramEnd &end) {
+        if (alive.expired())
+            return; // the host has gone
         --m_running;
         App::instance().dispatch([&] { ended(end); });
     });

@@ -116,7 +116,7 @@ private:
     std::deque<QString> m_menuPicks;
     std::map<QString, std::function<void(Form &)>> m_modalHandlers;
     std::set<QString> m_programs;
-    std::shared_ptr<QObject> m_runs; // owns the programs really run
+    std::shared_ptr<QObject> m_runs; // alive while the host is (programs' ends check it)
     int m_running = 0;
     std::vector<Box> m_boxes;
     std::vector<Input> m_inputs;
