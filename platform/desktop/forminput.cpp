@@ -143,14 +143,23 @@ bool FormWindow::handleKey(QKeyEvent *event, Control *target)
     const bool picker = target && target->kind() == ControlKind::DatePicker;
     const bool viewer = target && target->kind() == ControlKind::RichTextBox;
 
-    if ((mods & Qt::ControlModifier) && key == Qt::Key_V) {
+    // Clipboard keys edit the focused text through the runtime, so its
+    // KeyPress and Change run as for typing; a password is never copied.
+    const bool ctrlOnly = (mods & Qt::ControlModifier) && !(mods & Qt::AltModifier);
+    if (ctrlOnly && key == Qt::Key_V) {
         QString text = QGuiApplication::clipboard()->text();
         text.remove(QLatin1Char('\r'));
         text.replace(QLatin1Char('\n'), QLatin1Char(' '));
         ui::type(m_form, text);
         return true;
     }
-    if ((mods & Qt::ControlModifier) && key == Qt::Key_C) {
+    if (ctrlOnly && key == Qt::Key_X) {
+        const QString taken = ui::cut(m_form);
+        if (!taken.isEmpty())
+            QGuiApplication::clipboard()->setText(taken);
+        return true;
+    }
+    if (ctrlOnly && key == Qt::Key_C) {
         Control *a = m_form.ActiveControl();
         if (a && (a->kind() == ControlKind::TextBox || a->kind() == ControlKind::ComboBox)) {
             auto *t = static_cast<TextEditable *>(a);

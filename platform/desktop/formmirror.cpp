@@ -236,10 +236,13 @@ void FormWindow::refresh(Control &c)
     case ControlKind::TextBox: {
         auto &box = static_cast<TextBox &>(c);
         if (auto *e = qobject_cast<QLineEdit *>(w)) {
-            e->setEchoMode(box.PasswordChar().isNull() ? QLineEdit::Normal : QLineEdit::Password);
+            // A password shows one PasswordChar per character, as typed.
+            const QString shown = box.PasswordChar().isNull()
+                                      ? box.Text()
+                                      : QString(box.Text().size(), box.PasswordChar());
             e->setReadOnly(box.Locked());
-            if (e->text() != box.Text())
-                e->setText(box.Text());
+            if (e->text() != shown)
+                e->setText(shown);
         } else if (auto *e = qobject_cast<QPlainTextEdit *>(w)) {
             e->setReadOnly(box.Locked());
             QString shown = box.Text();
@@ -269,7 +272,7 @@ void FormWindow::refresh(Control &c)
         if (cb->isEditable() != editable) {
             cb->setEditable(editable);
             if (QLineEdit *e = cb->lineEdit())
-                watch(e, c);
+                watchComboEdit(e, c);
         }
         const auto &items = combo.items();
         bool same = cb->count() == int(items.size());
@@ -388,7 +391,9 @@ void FormWindow::refreshSelection(Control &c)
             e = cb->lineEdit();
         if (e) {
             QSignalBlocker block(e);
-            if (t.SelLength() > 0)
+            if (t.SelLength() > 0 && t.caret() == t.SelStart())
+                e->setSelection(t.SelStart() + t.SelLength(), -t.SelLength());
+            else if (t.SelLength() > 0)
                 e->setSelection(t.SelStart(), t.SelLength());
             else if (e->cursorPosition() != t.SelStart() || e->hasSelectedText())
                 e->setCursorPosition(t.SelStart());

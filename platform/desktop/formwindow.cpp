@@ -123,6 +123,18 @@ void FormWindow::watch(QObject *part, Control &c)
     part->installEventFilter(this);
 }
 
+void FormWindow::watchComboEdit(QLineEdit *edit, Control &c)
+{
+    // The box shows what the operator typed: Qt would complete it from the
+    // list, or swap it for an item matched without case when it loses the
+    // focus, behind the runtime's back.
+    edit->setContextMenuPolicy(Qt::NoContextMenu);
+    edit->setCompleter(nullptr);
+    QObject::disconnect(edit, &QLineEdit::editingFinished, nullptr, nullptr);
+    QObject::disconnect(edit, &QLineEdit::returnPressed, nullptr, nullptr);
+    watch(edit, c);
+}
+
 QWidget *FormWindow::makeWidget(Control &c)
 {
     QWidget *w = nullptr;
@@ -154,10 +166,8 @@ QWidget *FormWindow::makeWidget(Control &c)
         auto *cb = new QComboBox(this);
         cb->setEditable(combo.Style() != 2);
         cb->setInsertPolicy(QComboBox::NoInsert);
-        if (QLineEdit *e = cb->lineEdit()) {
-            e->setContextMenuPolicy(Qt::NoContextMenu);
-            watch(e, c);
-        }
+        if (QLineEdit *e = cb->lineEdit())
+            watchComboEdit(e, c);
         connect(cb, &QComboBox::activated, this, [this, &combo](int index) {
             if (m_syncing)
                 return;

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <map>
 
+class QLineEdit;
 class QTreeView;
 
 namespace vb {
@@ -57,6 +58,7 @@ private:
     void build();
     QWidget *makeWidget(Control &c);
     void watch(QObject *part, Control &c);
+    void watchComboEdit(QLineEdit *edit, Control &c);
     void observe(Control *c, Change what);
     void refresh(Control &c);
     void refreshForm();

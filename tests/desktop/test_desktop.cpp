@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -206,6 +207,129 @@ TEST_F(Desktop, TypingRunsKeyPressThenChangeAndASwallowedKeyNeverReachesTheText)
     EXPECT_EQ(edit->text(), "b");
     EXPECT_EQ(edit->cursorPosition(), 0);
     EXPECT_EQ(f->txtName.SelStart(), 0);
+}
+
+TEST_F(Desktop, SelectionKeysSelectAndTypingReplacesTheSelection)
+{
+    struct Key {
+        int key;
+        Qt::KeyboardModifiers mods = Qt::NoModifier;
+    };
+    const Key end{Qt::Key_End}, home{Qt::Key_Home}, shiftHome{Qt::Key_Home, Qt::ShiftModifier},
+        shiftEnd{Qt::Key_End, Qt::ShiftModifier}, shiftLeft{Qt::Key_Left, Qt::ShiftModifier},
+        shiftRight{Qt::Key_Right, Qt::ShiftModifier}, ctrlA{Qt::Key_A, Qt::ControlModifier},
+        ctrlShiftLeft{Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier}, left{Qt::Key_Left},
+        del{Qt::Key_Delete}, back{Qt::Key_Backspace};
+    struct Case {
+        const char *before;
+        std::vector<Key> keys;
+        const char *typed, *after, *selected;
+    } cases[] = {
+        {"11480", {end, shiftHome}, "4321", "4321", "11480"},
+        {"Sand", {ctrlA}, "Coal", "Coal", "Sand"},
+        {"12345", {end, shiftLeft, shiftLeft}, "9", "1239", "45"},
+        {"12345", {home, shiftRight, shiftRight, shiftRight, shiftLeft}, "", "12345", "12"},
+        {"abc def", {home, shiftEnd, del}, "", "", ""},
+        {"abc def", {end, ctrlShiftLeft, back}, "", "abc ", ""},
+        {"12345", {home, shiftEnd, left}, "0", "012345", ""},
+        {"05/03/2025", {end, shiftHome}, "", "05/03/2025", "05/03/2025"},
+    };
+    QLineEdit *edit = widget<QLineEdit>(f->txtCode);
+    for (const Case &c : cases) {
+        f->txtCode.setText(c.before);
+        ui::focus(f->txtCode);
+        for (const Key &k : c.keys)
+            QTest::keyClick(edit, Qt::Key(k.key), k.mods);
+        EXPECT_EQ(edit->selectedText(), c.selected) << c.before << " the window shows the runtime's selection";
+        QTest::keyClicks(edit, c.typed);
+        EXPECT_EQ(f->txtCode.Text(), c.after) << c.before;
+        EXPECT_EQ(edit->text(), c.after) << c.before;
+    }
+    // Shift+Home leaves the caret at the start, where Shift+Right goes on.
+    f->txtCode.setText("abcd");
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_Home, Qt::ShiftModifier);
+    EXPECT_EQ(edit->cursorPosition(), 0);
+    QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(f->txtCode.SelText(), "bcd");
+    EXPECT_EQ(f->txtCode.SelStart(), 1);
+}
+
+TEST_F(Desktop, ClipboardKeysGoThroughTheRuntimeAndKeepPasswordsIn)
+{
+    QLineEdit *edit = widget<QLineEdit>(f->txtName);
+    f->txtName.setText("TRK 042");
+    ui::focus(f->txtName);
+    QTest::keyClick(edit, Qt::Key_Home);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+    f->log.clear();
+    QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(f->txtName.Text(), " 042");
+    EXPECT_EQ(QApplication::clipboard()->text(), "TRK");
+    QTest::keyClick(edit, Qt::Key_End);
+    QApplication::clipboard()->setText("A#B");
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(f->txtName.Text(), " 042AB") << "pasted text passes KeyPress like typing";
+    EXPECT_TRUE(std::find(f->log.begin(), f->log.end(), "Change  042") != f->log.end());
+
+    // A password shows one "*" per character and never leaves the box.
+    f->txtCode.setPasswordChar('*');
+    f->txtCode.setText("secret");
+    QLineEdit *code = widget<QLineEdit>(f->txtCode);
+    EXPECT_EQ(code->text(), "******");
+    ui::focus(f->txtCode);
+    QApplication::clipboard()->setText("kept");
+    for (Qt::Key k : {Qt::Key_A, Qt::Key_C, Qt::Key_X})
+        QTest::keyClick(code, k, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "kept");
+    EXPECT_EQ(f->txtCode.Text(), "secret");
+    QTest::keyClicks(code, "ab");
+    EXPECT_EQ(f->txtCode.Text(), "ab") << "Ctrl+A selected it all";
+    EXPECT_EQ(code->text(), "**");
+}
+
+TEST_F(Desktop, AFocusKeepsTheSelectionTheTextHadOrAHandlerSet)
+{
+    QLineEdit *code = widget<QLineEdit>(f->txtCode);
+    f->txtCode.setText("C-17");
+    ui::focus(f->txtCode);
+    QTest::keyClick(code, Qt::Key_End);
+    QTest::keyClick(code, Qt::Key_Left);
+    ui::focus(f->txtName);
+    QTest::keyClick(widget<QLineEdit>(f->txtName), Qt::Key_Tab);
+    EXPECT_EQ(f->txtCode.SelStart(), 3) << "Tab brings the caret back where it was";
+    EXPECT_EQ(code->cursorPosition(), 3);
+    EXPECT_FALSE(code->hasSelectedText());
+
+    f->txtCode.onGotFocus = [this] {
+        f->txtCode.setSelStart(0);
+        f->txtCode.setSelLength(int(f->txtCode.Text().size()));
+    };
+    ui::focus(f->txtName);
+    QTest::keyClick(widget<QLineEdit>(f->txtName), Qt::Key_Tab);
+    EXPECT_EQ(code->selectedText(), "C-17") << "the handler's selection shows";
+    QTest::keyClicks(code, "D");
+    EXPECT_EQ(f->txtCode.Text(), "D");
+}
+
+TEST_F(Desktop, AComboShowsWhatWasTypedUntilAnItemIsPicked)
+{
+    QComboBox *combo = widget<QComboBox>(f->cboMaterial);
+    for (const char *typed : {"SAND", "coal", "Gr"}) {
+        f->cboMaterial.setText(QString());
+        ui::focus(f->cboMaterial);
+        QTest::keyClicks(combo->lineEdit(), typed);
+        EXPECT_EQ(combo->lineEdit()->text(), typed);
+        QTest::keyClick(combo->lineEdit(), Qt::Key_Tab);
+        EXPECT_NE(f->ActiveControl(), &f->cboMaterial);
+        QApplication::processEvents();
+        EXPECT_EQ(combo->lineEdit()->text(), typed) << "leaving the box keeps the typed text";
+        EXPECT_EQ(f->cboMaterial.Text(), typed);
+    }
+    emit combo->activated(0);
+    EXPECT_EQ(combo->lineEdit()->text(), "Sand");
+    EXPECT_EQ(f->cboMaterial.Text(), "Sand");
 }
 
 TEST_F(Desktop, FunctionKeysReachAPreviewingFormBeforeTheControl)
