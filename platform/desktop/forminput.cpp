@@ -240,8 +240,7 @@ bool FormWindow::handleMouse(QObject *watched, QMouseEvent *event, Control &c)
     const bool dbl = event->type() == QEvent::MouseButtonDblClick;
     QPointF at = event->position();
     const auto twips = [&] {
-        QPoint p = static_cast<QWidget *>(watched)->mapTo(widget(c), at.toPoint());
-        return QPointF(p.x() * TwipsPerPixel, p.y() * TwipsPerPixel);
+        return toTwips(static_cast<QWidget *>(watched)->mapTo(widget(c), at.toPoint()));
     };
     if (press) {
         QPointF t = twips();
@@ -382,8 +381,8 @@ void FormWindow::keyReleaseEvent(QKeyEvent *event) { event->accept(); }
 
 void FormWindow::mousePressEvent(QMouseEvent *event)
 {
-    QPointF p = event->position();
-    ui::clickForm(m_form, p.x() * TwipsPerPixel, p.y() * TwipsPerPixel, buttonOf(event), shiftOf(event));
+    const QPointF p = toTwips(event->position());
+    ui::clickForm(m_form, p.x(), p.y(), buttonOf(event), shiftOf(event));
     event->accept();
 }
 
@@ -401,6 +400,8 @@ void FormWindow::closeEvent(QCloseEvent *event)
 void FormWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    if (updateScale())
+        refreshAll();
     // Only the normal size is the form's: a restored window gets it back.
     if (m_syncing || !isVisible() || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) ||
         !m_form.loaded())
@@ -417,7 +418,11 @@ void FormWindow::resizeEvent(QResizeEvent *event)
 void FormWindow::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || m_syncing || !m_form.loaded())
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    if (updateScale())
+        refreshAll();
+    if (m_syncing || !m_form.loaded())
         return;
     Qt::WindowStates ws = windowState();
     int state = ws & Qt::WindowMinimized ? WindowState::Minimized

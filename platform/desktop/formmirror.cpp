@@ -25,6 +25,7 @@
 #include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTreeView>
+#include <QRegularExpression>
 #include <algorithm>
 
 namespace vb {
@@ -60,6 +61,42 @@ QString labelText(const QString &caption, bool &rich)
 int displayPos(const QString &text, int pos)
 {
     return pos - int(text.left(pos).count(QStringLiteral("\r\n")));
+}
+
+// Black or white, whichever contrasts more with the background.
+QColor readableOn(const QColor &back)
+{
+    const double luminance = 0.2126 * back.redF() + 0.7152 * back.greenF() + 0.0722 * back.blueF();
+    return luminance < 0.45 ? QColor(Qt::white) : QColor(Qt::black);
+}
+
+// A box that lies mostly beyond the form's left or top edge is one the
+// operator is not meant to see (it only receives); it keeps working.
+bool shown(const Control &c)
+{
+    if (!c.Visible())
+        return false;
+    if (c.kind() == ControlKind::Label || c.kind() == ControlKind::Shape)
+        return true;
+    return c.Left() + c.Width() / 2 >= 0 && c.Top() + c.Height() / 2 >= 0;
+}
+
+// A single word wider than its label cannot wrap: its font shrinks until it
+// fits, so a reading is never cut.
+void shrinkToFit(QLabel *label, const QString &text)
+{
+    if (text.isEmpty() || text.contains(QRegularExpression(QStringLiteral("\\s"))))
+        return;
+    QFont f = label->font();
+    const int room = label->contentsRect().width() - 2 * label->margin() - 2;
+    for (int i = 0; i < 40 && f.pointSizeF() > 4; ++i) {
+        const int wide = QFontMetrics(f).horizontalAdvance(text);
+        if (wide <= room)
+            break;
+        f.setPointSizeF(std::max(4.0, f.pointSizeF() * std::max(0.5, double(room) / wide) * 0.98));
+    }
+    if (label->font() != f)
+        label->setFont(f);
 }
 
 } // namespace
@@ -195,8 +232,12 @@ void FormWindow::applyPalette(Control &c, QWidget *w)
         if (backRole == QPalette::Window)
             pal.setColor(QPalette::Button, back);
     }
-    if (!(c.ForeColor() & 0x80000000u)) {
-        QColor fore = colour(c.ForeColor(), pal);
+    const bool painted = ownBack && (fill || backRole != QPalette::Window);
+    if (!(c.ForeColor() & 0x80000000u) || painted) {
+        // A text in the system's colour over a colour of the form's own
+        // takes black or white, whichever reads on it.
+        QColor fore = !(c.ForeColor() & 0x80000000u) ? colour(c.ForeColor(), pal)
+                                                      : readableOn(pal.color(backRole));
         pal.setColor(foreRole, fore);
         pal.setColor(QPalette::WindowText, fore);
         pal.setColor(QPalette::Text, fore);
@@ -215,15 +256,15 @@ void FormWindow::refresh(Control &c)
     Syncing s(m_syncing);
     QSignalBlocker block(w);
 
-    QRect geometry(px(c.Left()), px(c.Top()), px(c.Width()), px(c.Height()));
+    QRect geometry = toPixels(c.Left(), c.Top(), c.Width(), c.Height());
     if (w->geometry() != geometry)
         w->setGeometry(geometry);
-    if (w->isVisibleTo(w->parentWidget()) != c.Visible())
-        w->setVisible(c.Visible());
+    if (w->isVisibleTo(w->parentWidget()) != shown(c))
+        w->setVisible(shown(c));
     if (w->isEnabledTo(w->parentWidget()) != c.Enabled())
         w->setEnabled(c.Enabled());
     if (c.kind() != ControlKind::RichTextBox) {
-        QFont f = font(c.FontName(), c.FontSize(), c.FontBold());
+        QFont f = font(c.FontName(), c.FontSize() * fontScale(), c.FontBold());
         if (w->font() != f)
             w->setFont(f);
     }
@@ -256,13 +297,15 @@ void FormWindow::refresh(Control &c)
     case ControlKind::Label: {
         auto &l = static_cast<Label &>(c);
         auto *ql = static_cast<QLabel *>(w);
+        // Values written at run time show as stored, "&" and all.
         bool rich = false;
-        QString text = labelText(l.Caption(), rich);
+        QString text = l.designCaption() ? labelText(l.Caption(), rich) : l.Caption();
         ql->setTextFormat(rich ? Qt::RichText : Qt::PlainText);
         if (ql->text() != text)
             ql->setText(text);
         Qt::Alignment h = l.Alignment() == 1 ? Qt::AlignRight : l.Alignment() == 2 ? Qt::AlignHCenter : Qt::AlignLeft;
         ql->setAlignment(h | Qt::AlignTop);
+        shrinkToFit(ql, rich ? QString() : text);
         break;
     }
     case ControlKind::ComboBox: {
@@ -348,7 +391,7 @@ void FormWindow::refresh(Control &c)
         if (list.Sorted())
             tv->header()->setSortIndicator(list.SortKey(), list.SortOrder() ? Qt::DescendingOrder : Qt::AscendingOrder);
         for (size_t i = 0; i < cols.size(); ++i)
-            tv->setColumnWidth(int(i), px(cols[i].width));
+            tv->setColumnWidth(int(i), toPixels(0, 0, cols[i].width, 0).width());
         refreshSelection(c);
         break;
     }
@@ -364,7 +407,7 @@ void FormWindow::refresh(Control &c)
         auto &r = static_cast<RichTextBox &>(c);
         auto *e = static_cast<QPlainTextEdit *>(w);
         QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        mono.setPointSizeF(c.FontSize() > 0 ? c.FontSize() : 9);
+        mono.setPointSizeF((c.FontSize() > 0 ? c.FontSize() : 9) * fontScale());
         if (e->font() != mono)
             e->setFont(mono);
         QString shown = r.Text();
@@ -443,16 +486,6 @@ void FormWindow::syncFocus()
 
 void FormWindow::showForm()
 {
-    if (!m_placed && m_form.StartUpPosition() == StartUp::CenterScreen &&
-        m_form.WindowState() == WindowState::Normal) {
-        if (QScreen *scr = screen() ? screen() : QGuiApplication::primaryScreen()) {
-            const QRect area = scr->availableGeometry();
-            const int left = std::max(0, (area.width() - px(m_form.Width())) / 2) * TwipsPerPixel;
-            const int top = std::max(0, (area.height() - px(m_form.Height())) / 2) * TwipsPerPixel;
-            m_form.Move(left, top);
-        }
-    }
-    m_placed = true;
     // The normal size is the form's, also for a window that opens maximized
     // (Qt would otherwise size it around its widgets).
     resize(px(m_form.Width()), px(m_form.Height()));

@@ -26,6 +26,7 @@
 #include <QTextBlock>
 #include <QTreeView>
 #include <algorithm>
+#include <cmath>
 
 namespace vb {
 
@@ -71,6 +72,36 @@ QFont FormWindow::font(const QString &name, double points, bool bold)
         f.setPointSizeF(points);
     f.setBold(bold);
     return f;
+}
+
+// ---- scale ------------------------------------------------------------------
+
+QRect FormWindow::toPixels(int left, int top, int width, int height) const
+{
+    // Edges are scaled, not sizes, so neighbours stay neighbours.
+    const auto x = [this](int t) { return int(std::floor(t * m_scaleX / TwipsPerPixel)); };
+    const auto y = [this](int t) { return int(std::floor(t * m_scaleY / TwipsPerPixel)); };
+    return QRect(QPoint(x(left), y(top)), QPoint(x(left + width) - 1, y(top + height) - 1));
+}
+
+QPointF FormWindow::toTwips(QPointF pixels) const
+{
+    return QPointF(pixels.x() * TwipsPerPixel / m_scaleX, pixels.y() * TwipsPerPixel / m_scaleY);
+}
+
+bool FormWindow::updateScale()
+{
+    double sx = 1, sy = 1;
+    const int w = px(m_form.Width()), h = px(m_form.Height());
+    if ((windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) && w > 0 && h > 0) {
+        sx = double(width()) / w;
+        sy = double(height()) / h;
+    }
+    if (sx == m_scaleX && sy == m_scaleY)
+        return false;
+    m_scaleX = sx;
+    m_scaleY = sy;
+    return true;
 }
 
 // ---- building ---------------------------------------------------------------

@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QWidget>
+#include <algorithm>
 #include <map>
 
 class QLineEdit;
@@ -39,6 +40,11 @@ public:
     void syncFocus();
 
     static constexpr int TwipsPerPixel = 15;
+    // Twips of the form to pixels of the window and back, with the
+    // window's scale; fonts grow and shrink by fontScale().
+    QRect toPixels(int left, int top, int width, int height) const;
+    QPointF toTwips(QPointF pixels) const;
+    double fontScale() const { return std::min(m_scaleX, m_scaleY); }
     // Colours as the forms store them (0x00BBGGRR, system colours with the
     // high bit set); invalid for a system colour that keeps the default.
     static QColor colour(uint32_t value, const QPalette &palette);
@@ -62,6 +68,8 @@ private:
     void observe(Control *c, Change what);
     void refresh(Control &c);
     void refreshForm();
+    // Takes the scale from the window's size; true when it changed.
+    bool updateScale();
     void refreshSelection(Control &c);
     void reloadList(Control &c);
     void applyPalette(Control &c, QWidget *w);
@@ -77,7 +85,9 @@ private:
     QHash<const QObject *, Control *> m_parts;
     std::map<const Control *, ListViewModel *> m_models;
     int m_syncing = 0; // > 0 while the window mirrors the form
-    bool m_placed = false; // the first show has placed the window
+    // Pixels per design pixel: 1 for a window at its form's size, more or
+    // less for a maximized one, whose layout follows the window.
+    double m_scaleX = 1, m_scaleY = 1;
 };
 
 } // namespace vb

@@ -20,6 +20,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -312,6 +313,14 @@ void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int dest
 }
 
 // ---- forms --------------------------------------------------------------------------
+
+std::optional<QSize> QtHost::screenArea()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return std::nullopt;
+    return screen->availableGeometry().size() * FormWindow::TwipsPerPixel;
+}
 
 void QtHost::formShown(Form &form, bool modal)
 {

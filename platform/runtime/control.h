@@ -258,6 +258,9 @@ public:
     void setAlignment(int v);
     bool Transparent() const { return m_p.transparent; }
     void setTransparent(bool v);
+    // Whether the caption is the one the form was designed with (where "&"
+    // marks an access key) rather than a value written at run time.
+    bool designCaption() const { return m_p.caption == m_d.caption; }
     std::function<void()> onChange;
 };
 
