@@ -1,5 +1,7 @@
 #include "formwindow_p.h"
 
+#include "focusframe.h"
+
 #include "listviewmodel.h"
 #include "runtime/input.h"
 
@@ -174,18 +176,8 @@ void FormWindow::refreshForm()
     else
         unsetCursor();
 
-    int state = m_form.WindowState();
-    if (state == WindowState::Normal) {
-        QSize size(px(m_form.Width()), px(m_form.Height()));
-        if (!isMaximized() && !isMinimized() && this->size() != size)
-            resize(size);
-        QPoint origin;
-        if (QScreen *scr = screen() ? screen() : QGuiApplication::primaryScreen())
-            origin = scr->availableGeometry().topLeft();
-        QPoint at = origin + QPoint(px(m_form.Left()), px(m_form.Top()));
-        if (pos() != at)
-            move(at);
-    }
+    // The state first: Qt drops a maximized state when the window moves.
+    const int state = m_form.WindowState();
     if (isVisible()) {
         Qt::WindowStates ws = windowState();
         if (state == WindowState::Maximized && !(ws & Qt::WindowMaximized))
@@ -194,6 +186,17 @@ void FormWindow::refreshForm()
             showMinimized();
         else if (state == WindowState::Normal && (ws & (Qt::WindowMaximized | Qt::WindowMinimized)))
             showNormal();
+    }
+    if (state == WindowState::Normal && !isMaximized() && !isMinimized()) {
+        QSize size(px(m_form.Width()), px(m_form.Height()));
+        if (this->size() != size)
+            resize(size);
+        QPoint origin;
+        if (QScreen *scr = screen() ? screen() : QGuiApplication::primaryScreen())
+            origin = scr->availableGeometry().topLeft();
+        QPoint at = origin + QPoint(px(m_form.Left()), px(m_form.Top()));
+        if (pos() != at)
+            move(at);
     }
 }
 
@@ -470,11 +473,14 @@ void FormWindow::refreshSelection(Control &c)
     }
     if (&c == m_form.ActiveControl() && !w->hasFocus() && w->isVisible())
         w->setFocus(Qt::OtherFocusReason);
+    Control *active = m_form.ActiveControl();
+    m_focusFrame->follow(active ? widget(*active) : nullptr);
 }
 
 void FormWindow::syncFocus()
 {
     Control *active = m_form.ActiveControl();
+    m_focusFrame->follow(active ? widget(*active) : nullptr);
     if (!active)
         return;
     QWidget *w = widget(*active);

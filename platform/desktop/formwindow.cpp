@@ -1,5 +1,7 @@
 #include "formwindow_p.h"
 
+#include "focusframe.h"
+
 #include "listviewmodel.h"
 #include "runtime/input.h"
 
@@ -14,6 +16,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,6 +77,42 @@ QFont FormWindow::font(const QString &name, double points, bool bold)
     return f;
 }
 
+namespace {
+
+// A date typed as the operator writes it: "05/03/2025" as well as
+// "05032025". Two digits already move on to the next part, so a separator
+// typed just after them must not skip a part once more.
+class DateField : public QDateEdit
+{
+public:
+    using QDateEdit::QDateEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const QString text = event->text();
+        const bool separator = text == QLatin1String("/") || text == QLatin1String("-") || text == QLatin1String(".");
+        if (separator && m_movedOn) {
+            m_movedOn = false;
+            event->accept();
+            return;
+        }
+        const int before = currentSectionIndex();
+        QDateEdit::keyPressEvent(event);
+        m_movedOn = text.size() == 1 && text[0].isDigit() && currentSectionIndex() != before;
+    }
+    void focusInEvent(QFocusEvent *event) override
+    {
+        m_movedOn = false;
+        QDateEdit::focusInEvent(event);
+    }
+
+private:
+    bool m_movedOn = false;
+};
+
+} // namespace
+
 // ---- scale ------------------------------------------------------------------
 
 QRect FormWindow::toPixels(int left, int top, int width, int height) const
@@ -112,6 +151,7 @@ FormWindow::FormWindow(Form &form, QWidget *parent) : QWidget(parent, Qt::Window
     setFocusPolicy(Qt::NoFocus);
     setAutoFillBackground(true);
     build();
+    m_focusFrame = new FocusFrame(this);
     m_form.setObserver([this](Control *c, Change what) { observe(c, what); });
     refreshAll();
 }
@@ -255,7 +295,7 @@ QWidget *FormWindow::makeWidget(Control &c)
     }
     case ControlKind::DatePicker: {
         auto &picker = static_cast<DatePicker &>(c);
-        auto *d = new QDateEdit(this);
+        auto *d = new DateField(this);
         d->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
         d->setCalendarPopup(true);
         connect(d, &QDateEdit::dateChanged, this, [this, &picker](QDate date) {

@@ -16,6 +16,7 @@ class QTreeView;
 
 namespace vb {
 
+class FocusFrame;
 class ListViewModel;
 
 class FormWindow : public QWidget
@@ -38,6 +39,8 @@ public:
     void showForm();
     // Gives the keyboard focus to the widget of the form's active control.
     void syncFocus();
+    // The frame drawn around the focused control's widget.
+    FocusFrame *focusFrame() const { return m_focusFrame; }
 
     static constexpr int TwipsPerPixel = 15;
     // Twips of the form to pixels of the window and back, with the
@@ -84,6 +87,7 @@ private:
     std::map<const Control *, QWidget *> m_widgets;
     QHash<const QObject *, Control *> m_parts;
     std::map<const Control *, ListViewModel *> m_models;
+    FocusFrame *m_focusFrame = nullptr;
     int m_syncing = 0; // > 0 while the window mirrors the form
     // Pixels per design pixel: 1 for a window at its form's size, more or
     // less for a maximized one, whose layout follows the window.
