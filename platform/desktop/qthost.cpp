@@ -360,6 +360,13 @@ int QtHost::popupMenu(Form &form, Menu &menu)
 {
     FormWindow &w = window(form);
     QMenu popup(&w);
+    // The menu reads like the screen it pops up on: its buttons' font.
+    for (Control *c : form.controls())
+        if (c->kind() == ControlKind::CommandButton)
+            if (QWidget *b = w.widget(*c)) {
+                popup.setFont(b->font());
+                break;
+            }
     const auto &items = menu.items();
     for (size_t i = 0; i < items.size(); ++i) {
         const MenuItem &item = *items[i];

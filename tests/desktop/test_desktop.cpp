@@ -67,6 +67,8 @@ public:
         cmdOK.setCaption("OK");
         cmdOK.setDefault(true);
         cmdOK.Move(6840, 1140, 1200, 375);
+        for (CommandButton *b : {&cmdOpen, &cmdOK})
+            b->setFont("Arial", 12, true);
         lvwTickets.Move(240, 1680, 7800, 3600);
         lvwTickets.addColumn("no", "Ticket", 1200);
         lvwTickets.addColumn("truck", "Truck", 2400);
@@ -500,6 +502,8 @@ TEST_F(Desktop, PopupMenusAndInputBoxesAnswerWithThePick)
         auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         if (!popup)
             return;
+        EXPECT_EQ(popup->font().pointSizeF(), win->widget(f->cmdOK)->font().pointSizeF()) << "the screen's font";
+        EXPECT_EQ(popup->font().family(), win->widget(f->cmdOK)->font().family());
         popup->setActiveAction(popup->actions().at(2));
         QTest::keyClick(popup, Qt::Key_Return);
     });

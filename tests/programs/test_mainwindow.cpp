@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -57,7 +58,41 @@ TEST(MainWindow, ShowsTheLiveWeightAndTakesItIntoTheTicket)
         ASSERT_NE(gross, nullptr);
         EXPECT_EQ(gross->text(), "18740") << "the window shows what the form holds";
 
+        // Maximized on each screen, the main screen fills it, its layout
+        // scaled in proportion, and the banner re-enters at its right edge.
         QDir().mkpath(SCREENSHOT_DIR);
+        for (QScreen *screen : QGuiApplication::screens()) {
+            const QRect area = screen->availableGeometry();
+            w.setScreen(screen);
+            w.move(area.topLeft());
+            w.showMaximized();
+            ASSERT_TRUE(QTest::qWaitFor([&] { return w.frameGeometry() == area; }))
+                << screen->name().toStdString() << " " << w.frameGeometry().width() << "x"
+                << w.frameGeometry().height();
+            EXPECT_EQ(f.WindowState(), vb::WindowState::Maximized);
+            const double scale = double(w.width()) / 1280;
+            QWidget *weight = w.widget(f.Label1);
+            EXPECT_NEAR(weight->geometry().right(), (11400 + 7440) / 15 * scale, 2) << screen->name().toStdString();
+            QWidget *close = w.widget(f.cmdClose);
+            EXPECT_LE(close->geometry().bottom(), w.height());
+            EXPECT_GT(close->geometry().bottom(), w.height() * 0.85) << "the keys sit along the bottom";
+
+            vb::Label &banner = f.lblLabels(7);
+            banner.setLeft(-banner.Width() - 1);
+            f.Timer2.tick();
+            EXPECT_EQ(banner.Left(), f.Width());
+            EXPECT_NEAR(w.widget(banner)->x(), w.width(), 1) << "the banner re-enters at the right edge";
+
+            const QImage shot = w.grab().toImage();
+            EXPECT_EQ(shot.size(), w.size());
+            EXPECT_TRUE(shot.save(QStringLiteral(SCREENSHOT_DIR "/form1-%1.png").arg(screen->name())));
+            // The live weight's black box reaches across its share of the screen.
+            const QPoint inWeight = weight->geometry().topLeft() + QPoint(3, 3);
+            EXPECT_EQ(QColor(shot.pixel(inWeight)), QColor(Qt::black));
+            EXPECT_EQ(QColor(shot.pixel(weight->geometry().bottomRight() + QPoint(6, 6))).rgb(),
+                      QColor(shot.pixel(w.width() - 3, weight->geometry().bottom() + 6)).rgb())
+                << "beyond it, the form's own colour";
+        }
         EXPECT_TRUE(w.grab().save(QStringLiteral(SCREENSHOT_DIR "/form1.png")));
 
         // F12 reaches the previewing form from any field and closes it.
