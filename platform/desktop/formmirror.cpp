@@ -181,7 +181,7 @@ void FormWindow::refreshForm()
     if (isVisible()) {
         Qt::WindowStates ws = windowState();
         if (state == WindowState::Maximized && !(ws & Qt::WindowMaximized))
-            showMaximized();
+            maximize();
         else if (state == WindowState::Minimized && !(ws & Qt::WindowMinimized))
             showMinimized();
         else if (state == WindowState::Normal && (ws & (Qt::WindowMaximized | Qt::WindowMinimized)))
@@ -490,6 +490,15 @@ void FormWindow::syncFocus()
     }
 }
 
+void FormWindow::maximize()
+{
+    // The window covers the screen's work area even where no window
+    // manager maximizes it; one that does keeps the maximized state.
+    if (QScreen *scr = screen() ? screen() : QGuiApplication::primaryScreen())
+        setGeometry(scr->availableGeometry());
+    showMaximized();
+}
+
 void FormWindow::showForm()
 {
     // The normal size is the form's, also for a window that opens maximized
@@ -499,7 +508,7 @@ void FormWindow::showForm()
     Syncing s(m_syncing);
     switch (m_form.WindowState()) {
     case WindowState::Maximized:
-        showMaximized();
+        maximize();
         break;
     case WindowState::Minimized:
         showMinimized();

@@ -1,6 +1,7 @@
 #pragma once
 // A form shown as a real window. Each control becomes the matching widget
-// at its twips geometry (15 twips to the pixel). The widgets only show what
+// at its twips geometry (15 twips to the pixel, scaled with the window when
+// it is maximized). The widgets only show what
 // the controls hold: every key, click and focus change of the operator goes
 // through the runtime's input entry points, and the form's observer brings
 // each change back to the widget at once.
@@ -71,6 +72,7 @@ private:
     void observe(Control *c, Change what);
     void refresh(Control &c);
     void refreshForm();
+    void maximize();
     // Takes the scale from the window's size; true when it changed.
     bool updateScale();
     void refreshSelection(Control &c);
