@@ -3,27 +3,13 @@
 #include "listviewmodel.h"
 #include "runtime/input.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateEdit>
-#include <QFontDatabase>
-#include <QFrame>
-#include <QGroupBox>
-#include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
-#include <QScrollBar>
-#include <QSignalBlocker>
-#include <QTextBlock>
 #include <QTreeView>
 #include <algorithm>
 

@@ -6,10 +6,7 @@
 #include "runtime/input.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFontDatabase>
@@ -23,10 +20,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
-#include <QScrollBar>
-#include <QSignalBlocker>
-#include <QTextBlock>
 #include <QTreeView>
 #include <algorithm>
 #include <cmath>
