@@ -1,4 +1,5 @@
 #include "manual.h"
+#include "ticketnumber.h"
 #include "ticketscreen.h"
 
 #include "aminv.h"
@@ -326,8 +327,11 @@ void manual::PreviewAndReset()
     Recordset &rs = aminv::mainRs();
     rs.Open("select max(num)as num1 from emp", aminv::dbConn(), 3, 3, -1);
     const QVariant top = rs.Fields("num1").Value();
-    num.setText(top.isNull() ? QStringLiteral("1") : numText(std::floor(numberOf(top)) + 1));
     rs.Close();
+    const auto next = ticketnumber::next(top);
+    if (!next)
+        MsgBox(ticketnumber::exhausted(), Msg::OKOnly);
+    num.setText(next.value_or(QString()));
 
     for (TextEditable *t : std::initializer_list<TextEditable *>{
              &Combo1, &Combo2, &Combo3, &Combo4, &txtFields(2), &txtFields(3), &txtFields(4), &txtFields(5),

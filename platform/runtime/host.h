@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QSize>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -16,6 +17,7 @@ namespace vb {
 class Form;
 class Menu;
 class Timer;
+struct ProgramEnd;
 
 // Message box buttons and answers.
 namespace Msg {
@@ -63,6 +65,10 @@ public:
     // Starts a program by its name relative to the current directory, not
     // waiting for it. A program that cannot be found raises error 53.
     virtual void shell(const QString &program, int windowStyle) = 0;
+    // Starts a program as shell does, and once it has ended runs ended as
+    // an event of its own (the screen is not held up meanwhile).
+    virtual void shellWatched(const QString &program, int windowStyle,
+                              std::function<void(const ProgramEnd &)> ended) = 0;
     virtual QDateTime now() = 0;
     // A random number in [0, 1).
     virtual double rnd() = 0;
