@@ -129,23 +129,28 @@ bool FormWindow::handleKey(QKeyEvent *event, Control *target)
     const bool picker = target && target->kind() == ControlKind::DatePicker;
     const bool viewer = target && target->kind() == ControlKind::RichTextBox;
 
-    // Clipboard keys edit the focused text through the runtime, so its
-    // KeyPress and Change run as for typing; a password is never copied.
-    const bool ctrlOnly = (mods & Qt::ControlModifier) && !(mods & Qt::AltModifier);
-    if (ctrlOnly && key == Qt::Key_V) {
+    // Clipboard keys (also the older Shift+Del, Ctrl+Ins, Shift+Ins) edit
+    // the focused text through the runtime, so its KeyPress and Change run
+    // as for typing; a password is never copied.
+    const Qt::KeyboardModifiers held = mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const bool ctrl = held == Qt::ControlModifier, shifted = held == Qt::ShiftModifier;
+    const bool paste = (ctrl && key == Qt::Key_V) || (shifted && key == Qt::Key_Insert);
+    const bool cut = (ctrl && key == Qt::Key_X) || (shifted && key == Qt::Key_Delete);
+    const bool copy = ctrl && (key == Qt::Key_C || key == Qt::Key_Insert);
+    if (paste && !picker) {
         QString text = QGuiApplication::clipboard()->text();
         text.remove(QLatin1Char('\r'));
         text.replace(QLatin1Char('\n'), QLatin1Char(' '));
         ui::type(m_form, text);
         return true;
     }
-    if (ctrlOnly && key == Qt::Key_X) {
+    if (cut && !picker) {
         const QString taken = ui::cut(m_form);
         if (!taken.isEmpty())
             QGuiApplication::clipboard()->setText(taken);
         return true;
     }
-    if (ctrlOnly && key == Qt::Key_C) {
+    if (copy) {
         Control *a = m_form.ActiveControl();
         if (a && (a->kind() == ControlKind::TextBox || a->kind() == ControlKind::ComboBox)) {
             auto *t = static_cast<TextEditable *>(a);
@@ -154,7 +159,7 @@ bool FormWindow::handleKey(QKeyEvent *event, Control *target)
                 QGuiApplication::clipboard()->setText(t->SelText());
             return true;
         }
-        return viewer ? false : true;
+        return viewer || picker ? false : true;
     }
 
     if (int code = keyCode(key)) {

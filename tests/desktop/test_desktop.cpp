@@ -294,6 +294,15 @@ TEST_F(Desktop, ClipboardKeysGoThroughTheRuntimeAndKeepPasswordsIn)
     QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(f->txtName.Text(), " 042AB") << "pasted text passes KeyPress like typing";
     EXPECT_TRUE(std::find(f->log.begin(), f->log.end(), "Change  042") != f->log.end());
+    // The older keys: Shift+Del cuts, Ctrl+Ins copies, Shift+Ins pastes.
+    QTest::keyClick(edit, Qt::Key_Home, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), " 042AB");
+    QTest::keyClick(edit, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(f->txtName.Text(), "");
+    QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(f->txtName.Text(), " 042AB 042AB");
 
     // A password shows one "*" per character and never leaves the box.
     f->txtCode.setPasswordChar('*');
