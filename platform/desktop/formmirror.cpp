@@ -1,7 +1,6 @@
 #include "formwindow_p.h"
 
 #include "focusframe.h"
-
 #include "listviewmodel.h"
 #include "runtime/input.h"
 
@@ -17,10 +16,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTreeView>
-#include <QRegularExpression>
 #include <algorithm>
 
 namespace vb {

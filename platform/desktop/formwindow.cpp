@@ -1,7 +1,6 @@
 #include "formwindow_p.h"
 
 #include "focusframe.h"
-
 #include "listviewmodel.h"
 #include "runtime/input.h"
 
@@ -13,7 +12,6 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
