@@ -1,5 +1,6 @@
 // The main screen in a real window: rendered from the form, driven by keys,
 // and written to a screenshot that anyone can look at.
+#include "desktop/focusframe.h"
 #include "desktop/formwindow.h"
 #include "desktop/qthost.h"
 #include "weighing/aminv.h"
@@ -46,6 +47,14 @@ TEST(MainWindow, ShowsTheLiveWeightAndTakesItIntoTheTicket)
         auto &f = vb::app().form<Form1>("Form1");
         vb::FormWindow &w = host.window(f);
         QTest::qWait(50);
+
+        // Enter from the ticket number puts the focus on "Gross", and the
+        // frame shows it there.
+        ASSERT_EQ(f.ActiveControl(), &f.num);
+        QTest::keyClick(w.widget(f.num), Qt::Key_Return);
+        ASSERT_EQ(f.ActiveControl(), &f.Option1(0));
+        EXPECT_TRUE(w.focusFrame()->isVisible());
+        EXPECT_EQ(w.focusFrame()->followed(), w.widget(f.Option1(0)));
 
         auto *truck = w.widget(f.Combo4);
         ASSERT_NE(truck, nullptr);
