@@ -3,27 +3,13 @@
 #include "listviewmodel.h"
 #include "runtime/input.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateEdit>
-#include <QFontDatabase>
-#include <QFrame>
-#include <QGroupBox>
-#include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScreen>
-#include <QScrollBar>
-#include <QSignalBlocker>
-#include <QTextBlock>
 #include <QTreeView>
 #include <algorithm>
 
@@ -143,14 +129,28 @@ bool FormWindow::handleKey(QKeyEvent *event, Control *target)
     const bool picker = target && target->kind() == ControlKind::DatePicker;
     const bool viewer = target && target->kind() == ControlKind::RichTextBox;
 
-    if ((mods & Qt::ControlModifier) && key == Qt::Key_V) {
+    // Clipboard keys (also the older Shift+Del, Ctrl+Ins, Shift+Ins) edit
+    // the focused text through the runtime, so its KeyPress and Change run
+    // as for typing; a password is never copied.
+    const Qt::KeyboardModifiers held = mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    const bool ctrl = held == Qt::ControlModifier, shifted = held == Qt::ShiftModifier;
+    const bool paste = (ctrl && key == Qt::Key_V) || (shifted && key == Qt::Key_Insert);
+    const bool cut = (ctrl && key == Qt::Key_X) || (shifted && key == Qt::Key_Delete);
+    const bool copy = ctrl && (key == Qt::Key_C || key == Qt::Key_Insert);
+    if (paste && !picker) {
         QString text = QGuiApplication::clipboard()->text();
         text.remove(QLatin1Char('\r'));
         text.replace(QLatin1Char('\n'), QLatin1Char(' '));
         ui::type(m_form, text);
         return true;
     }
-    if ((mods & Qt::ControlModifier) && key == Qt::Key_C) {
+    if (cut && !picker) {
+        const QString taken = ui::cut(m_form);
+        if (!taken.isEmpty())
+            QGuiApplication::clipboard()->setText(taken);
+        return true;
+    }
+    if (copy) {
         Control *a = m_form.ActiveControl();
         if (a && (a->kind() == ControlKind::TextBox || a->kind() == ControlKind::ComboBox)) {
             auto *t = static_cast<TextEditable *>(a);
@@ -159,7 +159,7 @@ bool FormWindow::handleKey(QKeyEvent *event, Control *target)
                 QGuiApplication::clipboard()->setText(t->SelText());
             return true;
         }
-        return viewer ? false : true;
+        return viewer || picker ? false : true;
     }
 
     if (int code = keyCode(key)) {
@@ -231,8 +231,7 @@ bool FormWindow::handleMouse(QObject *watched, QMouseEvent *event, Control &c)
     const bool dbl = event->type() == QEvent::MouseButtonDblClick;
     QPointF at = event->position();
     const auto twips = [&] {
-        QPoint p = static_cast<QWidget *>(watched)->mapTo(widget(c), at.toPoint());
-        return QPointF(p.x() * TwipsPerPixel, p.y() * TwipsPerPixel);
+        return toTwips(static_cast<QWidget *>(watched)->mapTo(widget(c), at.toPoint()));
     };
     if (press) {
         QPointF t = twips();
@@ -373,8 +372,8 @@ void FormWindow::keyReleaseEvent(QKeyEvent *event) { event->accept(); }
 
 void FormWindow::mousePressEvent(QMouseEvent *event)
 {
-    QPointF p = event->position();
-    ui::clickForm(m_form, p.x() * TwipsPerPixel, p.y() * TwipsPerPixel, buttonOf(event), shiftOf(event));
+    const QPointF p = toTwips(event->position());
+    ui::clickForm(m_form, p.x(), p.y(), buttonOf(event), shiftOf(event));
     event->accept();
 }
 
@@ -392,6 +391,8 @@ void FormWindow::closeEvent(QCloseEvent *event)
 void FormWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    if (updateScale())
+        refreshAll();
     // Only the normal size is the form's: a restored window gets it back.
     if (m_syncing || !isVisible() || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) ||
         !m_form.loaded())
@@ -408,7 +409,11 @@ void FormWindow::resizeEvent(QResizeEvent *event)
 void FormWindow::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || m_syncing || !m_form.loaded())
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    if (updateScale())
+        refreshAll();
+    if (m_syncing || !m_form.loaded())
         return;
     Qt::WindowStates ws = windowState();
     int state = ws & Qt::WindowMinimized ? WindowState::Minimized

@@ -1,29 +1,24 @@
 #include "formwindow_p.h"
 
+#include "focusframe.h"
 #include "listviewmodel.h"
 #include "runtime/input.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFontDatabase>
-#include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScreen>
-#include <QScrollBar>
 #include <QSignalBlocker>
-#include <QTextBlock>
 #include <QTreeView>
 #include <algorithm>
 
@@ -60,6 +55,42 @@ QString labelText(const QString &caption, bool &rich)
 int displayPos(const QString &text, int pos)
 {
     return pos - int(text.left(pos).count(QStringLiteral("\r\n")));
+}
+
+// Black or white, whichever contrasts more with the background.
+QColor readableOn(const QColor &back)
+{
+    const double luminance = 0.2126 * back.redF() + 0.7152 * back.greenF() + 0.0722 * back.blueF();
+    return luminance < 0.45 ? QColor(Qt::white) : QColor(Qt::black);
+}
+
+// A box that lies mostly beyond the form's left or top edge is one the
+// operator is not meant to see (it only receives); it keeps working.
+bool shown(const Control &c)
+{
+    if (!c.Visible())
+        return false;
+    if (c.kind() == ControlKind::Label || c.kind() == ControlKind::Shape)
+        return true;
+    return c.Left() + c.Width() / 2 >= 0 && c.Top() + c.Height() / 2 >= 0;
+}
+
+// A single word wider than its label cannot wrap: its font shrinks until it
+// fits, so a reading is never cut.
+void shrinkToFit(QLabel *label, const QString &text)
+{
+    if (text.isEmpty() || text.contains(QRegularExpression(QStringLiteral("\\s"))))
+        return;
+    QFont f = label->font();
+    const int room = label->contentsRect().width() - 2 * label->margin() - 2;
+    for (int i = 0; i < 40 && f.pointSizeF() > 4; ++i) {
+        const int wide = QFontMetrics(f).horizontalAdvance(text);
+        if (wide <= room)
+            break;
+        f.setPointSizeF(std::max(4.0, f.pointSizeF() * std::max(0.5, double(room) / wide) * 0.98));
+    }
+    if (label->font() != f)
+        label->setFont(f);
 }
 
 } // namespace
@@ -137,10 +168,20 @@ void FormWindow::refreshForm()
     else
         unsetCursor();
 
-    int state = m_form.WindowState();
-    if (state == WindowState::Normal) {
+    // The state first: Qt drops a maximized state when the window moves.
+    const int state = m_form.WindowState();
+    if (isVisible()) {
+        Qt::WindowStates ws = windowState();
+        if (state == WindowState::Maximized && !(ws & Qt::WindowMaximized))
+            maximize();
+        else if (state == WindowState::Minimized && !(ws & Qt::WindowMinimized))
+            showMinimized();
+        else if (state == WindowState::Normal && (ws & (Qt::WindowMaximized | Qt::WindowMinimized)))
+            showNormal();
+    }
+    if (state == WindowState::Normal && !isMaximized() && !isMinimized()) {
         QSize size(px(m_form.Width()), px(m_form.Height()));
-        if (!isMaximized() && !isMinimized() && this->size() != size)
+        if (this->size() != size)
             resize(size);
         QPoint origin;
         if (QScreen *scr = screen() ? screen() : QGuiApplication::primaryScreen())
@@ -148,15 +189,6 @@ void FormWindow::refreshForm()
         QPoint at = origin + QPoint(px(m_form.Left()), px(m_form.Top()));
         if (pos() != at)
             move(at);
-    }
-    if (isVisible()) {
-        Qt::WindowStates ws = windowState();
-        if (state == WindowState::Maximized && !(ws & Qt::WindowMaximized))
-            showMaximized();
-        else if (state == WindowState::Minimized && !(ws & Qt::WindowMinimized))
-            showMinimized();
-        else if (state == WindowState::Normal && (ws & (Qt::WindowMaximized | Qt::WindowMinimized)))
-            showNormal();
     }
 }
 
@@ -195,8 +227,12 @@ void FormWindow::applyPalette(Control &c, QWidget *w)
         if (backRole == QPalette::Window)
             pal.setColor(QPalette::Button, back);
     }
-    if (!(c.ForeColor() & 0x80000000u)) {
-        QColor fore = colour(c.ForeColor(), pal);
+    const bool painted = ownBack && (fill || backRole != QPalette::Window);
+    if (!(c.ForeColor() & 0x80000000u) || painted) {
+        // A text in the system's colour over a colour of the form's own
+        // takes black or white, whichever reads on it.
+        QColor fore = !(c.ForeColor() & 0x80000000u) ? colour(c.ForeColor(), pal)
+                                                      : readableOn(pal.color(backRole));
         pal.setColor(foreRole, fore);
         pal.setColor(QPalette::WindowText, fore);
         pal.setColor(QPalette::Text, fore);
@@ -215,15 +251,15 @@ void FormWindow::refresh(Control &c)
     Syncing s(m_syncing);
     QSignalBlocker block(w);
 
-    QRect geometry(px(c.Left()), px(c.Top()), px(c.Width()), px(c.Height()));
+    QRect geometry = toPixels(c.Left(), c.Top(), c.Width(), c.Height());
     if (w->geometry() != geometry)
         w->setGeometry(geometry);
-    if (w->isVisibleTo(w->parentWidget()) != c.Visible())
-        w->setVisible(c.Visible());
+    if (w->isVisibleTo(w->parentWidget()) != shown(c))
+        w->setVisible(shown(c));
     if (w->isEnabledTo(w->parentWidget()) != c.Enabled())
         w->setEnabled(c.Enabled());
     if (c.kind() != ControlKind::RichTextBox) {
-        QFont f = font(c.FontName(), c.FontSize(), c.FontBold());
+        QFont f = font(c.FontName(), c.FontSize() * fontScale(), c.FontBold());
         if (w->font() != f)
             w->setFont(f);
     }
@@ -236,10 +272,13 @@ void FormWindow::refresh(Control &c)
     case ControlKind::TextBox: {
         auto &box = static_cast<TextBox &>(c);
         if (auto *e = qobject_cast<QLineEdit *>(w)) {
-            e->setEchoMode(box.PasswordChar().isNull() ? QLineEdit::Normal : QLineEdit::Password);
+            // A password shows one PasswordChar per character, as typed.
+            const QString shown = box.PasswordChar().isNull()
+                                      ? box.Text()
+                                      : QString(box.Text().size(), box.PasswordChar());
             e->setReadOnly(box.Locked());
-            if (e->text() != box.Text())
-                e->setText(box.Text());
+            if (e->text() != shown)
+                e->setText(shown);
         } else if (auto *e = qobject_cast<QPlainTextEdit *>(w)) {
             e->setReadOnly(box.Locked());
             QString shown = box.Text();
@@ -253,13 +292,15 @@ void FormWindow::refresh(Control &c)
     case ControlKind::Label: {
         auto &l = static_cast<Label &>(c);
         auto *ql = static_cast<QLabel *>(w);
+        // Values written at run time show as stored, "&" and all.
         bool rich = false;
-        QString text = labelText(l.Caption(), rich);
+        QString text = l.designCaption() ? labelText(l.Caption(), rich) : l.Caption();
         ql->setTextFormat(rich ? Qt::RichText : Qt::PlainText);
         if (ql->text() != text)
             ql->setText(text);
         Qt::Alignment h = l.Alignment() == 1 ? Qt::AlignRight : l.Alignment() == 2 ? Qt::AlignHCenter : Qt::AlignLeft;
         ql->setAlignment(h | Qt::AlignTop);
+        shrinkToFit(ql, rich ? QString() : text);
         break;
     }
     case ControlKind::ComboBox: {
@@ -269,7 +310,7 @@ void FormWindow::refresh(Control &c)
         if (cb->isEditable() != editable) {
             cb->setEditable(editable);
             if (QLineEdit *e = cb->lineEdit())
-                watch(e, c);
+                watchComboEdit(e, c);
         }
         const auto &items = combo.items();
         bool same = cb->count() == int(items.size());
@@ -345,7 +386,7 @@ void FormWindow::refresh(Control &c)
         if (list.Sorted())
             tv->header()->setSortIndicator(list.SortKey(), list.SortOrder() ? Qt::DescendingOrder : Qt::AscendingOrder);
         for (size_t i = 0; i < cols.size(); ++i)
-            tv->setColumnWidth(int(i), px(cols[i].width));
+            tv->setColumnWidth(int(i), toPixels(0, 0, cols[i].width, 0).width());
         refreshSelection(c);
         break;
     }
@@ -361,7 +402,7 @@ void FormWindow::refresh(Control &c)
         auto &r = static_cast<RichTextBox &>(c);
         auto *e = static_cast<QPlainTextEdit *>(w);
         QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        mono.setPointSizeF(c.FontSize() > 0 ? c.FontSize() : 9);
+        mono.setPointSizeF((c.FontSize() > 0 ? c.FontSize() : 9) * fontScale());
         if (e->font() != mono)
             e->setFont(mono);
         QString shown = r.Text();
@@ -388,7 +429,9 @@ void FormWindow::refreshSelection(Control &c)
             e = cb->lineEdit();
         if (e) {
             QSignalBlocker block(e);
-            if (t.SelLength() > 0)
+            if (t.SelLength() > 0 && t.caret() == t.SelStart())
+                e->setSelection(t.SelStart() + t.SelLength(), -t.SelLength());
+            else if (t.SelLength() > 0)
                 e->setSelection(t.SelStart(), t.SelLength());
             else if (e->cursorPosition() != t.SelStart() || e->hasSelectedText())
                 e->setCursorPosition(t.SelStart());
@@ -422,11 +465,14 @@ void FormWindow::refreshSelection(Control &c)
     }
     if (&c == m_form.ActiveControl() && !w->hasFocus() && w->isVisible())
         w->setFocus(Qt::OtherFocusReason);
+    Control *active = m_form.ActiveControl();
+    m_focusFrame->follow(active ? widget(*active) : nullptr);
 }
 
 void FormWindow::syncFocus()
 {
     Control *active = m_form.ActiveControl();
+    m_focusFrame->follow(active ? widget(*active) : nullptr);
     if (!active)
         return;
     QWidget *w = widget(*active);
@@ -436,18 +482,17 @@ void FormWindow::syncFocus()
     }
 }
 
+void FormWindow::maximize()
+{
+    // The window covers the screen's work area even where no window
+    // manager maximizes it; one that does keeps the maximized state.
+    if (QScreen *scr = screen() ? screen() : QGuiApplication::primaryScreen())
+        setGeometry(scr->availableGeometry());
+    showMaximized();
+}
+
 void FormWindow::showForm()
 {
-    if (!m_placed && m_form.StartUpPosition() == StartUp::CenterScreen &&
-        m_form.WindowState() == WindowState::Normal) {
-        if (QScreen *scr = screen() ? screen() : QGuiApplication::primaryScreen()) {
-            const QRect area = scr->availableGeometry();
-            const int left = std::max(0, (area.width() - px(m_form.Width())) / 2) * TwipsPerPixel;
-            const int top = std::max(0, (area.height() - px(m_form.Height())) / 2) * TwipsPerPixel;
-            m_form.Move(left, top);
-        }
-    }
-    m_placed = true;
     // The normal size is the form's, also for a window that opens maximized
     // (Qt would otherwise size it around its widgets).
     resize(px(m_form.Width()), px(m_form.Height()));
@@ -455,7 +500,7 @@ void FormWindow::showForm()
     Syncing s(m_syncing);
     switch (m_form.WindowState()) {
     case WindowState::Maximized:
-        showMaximized();
+        maximize();
         break;
     case WindowState::Minimized:
         showMinimized();

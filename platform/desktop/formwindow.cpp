@@ -1,13 +1,11 @@
 #include "formwindow_p.h"
 
+#include "focusframe.h"
 #include "listviewmodel.h"
 #include "runtime/input.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFontDatabase>
@@ -20,12 +18,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
-#include <QScrollBar>
-#include <QSignalBlocker>
-#include <QTextBlock>
 #include <QTreeView>
 #include <algorithm>
+#include <cmath>
 
 namespace vb {
 
@@ -73,6 +68,72 @@ QFont FormWindow::font(const QString &name, double points, bool bold)
     return f;
 }
 
+namespace {
+
+// A date typed as the operator writes it: "05/03/2025" as well as
+// "05032025". Two digits already move on to the next part, so a separator
+// typed just after them must not skip a part once more.
+class DateField : public QDateEdit
+{
+public:
+    using QDateEdit::QDateEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const QString text = event->text();
+        const bool separator = text == QLatin1String("/") || text == QLatin1String("-") || text == QLatin1String(".");
+        if (separator && m_movedOn) {
+            m_movedOn = false;
+            event->accept();
+            return;
+        }
+        const int before = currentSectionIndex();
+        QDateEdit::keyPressEvent(event);
+        m_movedOn = text.size() == 1 && text[0].isDigit() && currentSectionIndex() != before;
+    }
+    void focusInEvent(QFocusEvent *event) override
+    {
+        m_movedOn = false;
+        QDateEdit::focusInEvent(event);
+    }
+
+private:
+    bool m_movedOn = false;
+};
+
+} // namespace
+
+// ---- scale ------------------------------------------------------------------
+
+QRect FormWindow::toPixels(int left, int top, int width, int height) const
+{
+    // Edges are scaled, not sizes, so neighbours stay neighbours.
+    const auto x = [this](int t) { return int(std::floor(t * m_scaleX / TwipsPerPixel)); };
+    const auto y = [this](int t) { return int(std::floor(t * m_scaleY / TwipsPerPixel)); };
+    return QRect(QPoint(x(left), y(top)), QPoint(x(left + width) - 1, y(top + height) - 1));
+}
+
+QPointF FormWindow::toTwips(QPointF pixels) const
+{
+    return QPointF(pixels.x() * TwipsPerPixel / m_scaleX, pixels.y() * TwipsPerPixel / m_scaleY);
+}
+
+bool FormWindow::updateScale()
+{
+    double sx = 1, sy = 1;
+    const int w = px(m_form.Width()), h = px(m_form.Height());
+    if ((windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) && w > 0 && h > 0) {
+        sx = double(width()) / w;
+        sy = double(height()) / h;
+    }
+    if (sx == m_scaleX && sy == m_scaleY)
+        return false;
+    m_scaleX = sx;
+    m_scaleY = sy;
+    return true;
+}
+
 // ---- building ---------------------------------------------------------------
 
 FormWindow::FormWindow(Form &form, QWidget *parent) : QWidget(parent, Qt::Window), m_form(form)
@@ -81,6 +142,7 @@ FormWindow::FormWindow(Form &form, QWidget *parent) : QWidget(parent, Qt::Window
     setFocusPolicy(Qt::NoFocus);
     setAutoFillBackground(true);
     build();
+    m_focusFrame = new FocusFrame(this);
     m_form.setObserver([this](Control *c, Change what) { observe(c, what); });
     refreshAll();
 }
@@ -123,6 +185,18 @@ void FormWindow::watch(QObject *part, Control &c)
     part->installEventFilter(this);
 }
 
+void FormWindow::watchComboEdit(QLineEdit *edit, Control &c)
+{
+    // The box shows what the operator typed: Qt would complete it from the
+    // list, or swap it for an item matched without case when it loses the
+    // focus, behind the runtime's back.
+    edit->setContextMenuPolicy(Qt::NoContextMenu);
+    edit->setCompleter(nullptr);
+    QObject::disconnect(edit, &QLineEdit::editingFinished, nullptr, nullptr);
+    QObject::disconnect(edit, &QLineEdit::returnPressed, nullptr, nullptr);
+    watch(edit, c);
+}
+
 QWidget *FormWindow::makeWidget(Control &c)
 {
     QWidget *w = nullptr;
@@ -154,10 +228,8 @@ QWidget *FormWindow::makeWidget(Control &c)
         auto *cb = new QComboBox(this);
         cb->setEditable(combo.Style() != 2);
         cb->setInsertPolicy(QComboBox::NoInsert);
-        if (QLineEdit *e = cb->lineEdit()) {
-            e->setContextMenuPolicy(Qt::NoContextMenu);
-            watch(e, c);
-        }
+        if (QLineEdit *e = cb->lineEdit())
+            watchComboEdit(e, c);
         connect(cb, &QComboBox::activated, this, [this, &combo](int index) {
             if (m_syncing)
                 return;
@@ -214,7 +286,7 @@ QWidget *FormWindow::makeWidget(Control &c)
     }
     case ControlKind::DatePicker: {
         auto &picker = static_cast<DatePicker &>(c);
-        auto *d = new QDateEdit(this);
+        auto *d = new DateField(this);
         d->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
         d->setCalendarPopup(true);
         connect(d, &QDateEdit::dateChanged, this, [this, &picker](QDate date) {

@@ -21,6 +21,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -298,6 +299,14 @@ void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int dest
 
 // ---- forms --------------------------------------------------------------------------
 
+std::optional<QSize> QtHost::screenArea()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return std::nullopt;
+    return screen->availableGeometry().size() * FormWindow::TwipsPerPixel;
+}
+
 void QtHost::formShown(Form &form, bool modal)
 {
     FormWindow &w = window(form);
@@ -336,6 +345,13 @@ int QtHost::popupMenu(Form &form, Menu &menu)
 {
     FormWindow &w = window(form);
     QMenu popup(&w);
+    // The menu reads like the screen it pops up on: its buttons' font.
+    for (Control *c : form.controls())
+        if (c->kind() == ControlKind::CommandButton)
+            if (QWidget *b = w.widget(*c)) {
+                popup.setFont(b->font());
+                break;
+            }
     const auto &items = menu.items();
     for (size_t i = 0; i < items.size(); ++i) {
         const MenuItem &item = *items[i];

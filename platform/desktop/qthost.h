@@ -60,6 +60,7 @@ public:
     // "No printer is installed". Window: a modeless print preview.
     void printReport(std::shared_ptr<const PrintDocument> document, int destination,
                      int copies) override;
+    std::optional<QSize> screenArea() override;
     void formShown(Form &form, bool modal) override;
     void formHidden(Form &form) override;
     void runModal(Form &form) override;

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cstdlib>
 
 namespace vb {
 
@@ -130,6 +131,7 @@ void TextEditable::setText(const QString &text)
     m_text.text = t;
     m_text.selStart = 0;
     m_text.selLength = 0;
+    m_text.caretAtStart = false;
     textChanged();
     changed();
     raise(onChange);
@@ -140,12 +142,33 @@ void TextEditable::setSelStart(int v)
     v = std::clamp(v, 0, int(m_text.text.size()));
     m_text.selStart = v;
     m_text.selLength = 0;
+    m_text.caretAtStart = false;
     changed(Change::Selection);
 }
 
 void TextEditable::setSelLength(int v)
 {
     m_text.selLength = std::clamp(v, 0, int(m_text.text.size()) - m_text.selStart);
+    m_text.caretAtStart = false;
+    changed(Change::Selection);
+}
+
+void TextEditable::moveCaret(int to, bool extend)
+{
+    to = std::clamp(to, 0, int(m_text.text.size()));
+    const int anchor = m_text.caretAtStart ? m_text.selStart + m_text.selLength : m_text.selStart;
+    const int from = extend ? anchor : to;
+    m_text.selStart = std::min(from, to);
+    m_text.selLength = std::abs(to - from);
+    m_text.caretAtStart = to < from;
+    changed(Change::Selection);
+}
+
+void TextEditable::selectAll()
+{
+    m_text.selStart = 0;
+    m_text.selLength = int(m_text.text.size());
+    m_text.caretAtStart = false;
     changed(Change::Selection);
 }
 
@@ -175,6 +198,7 @@ void TextEditable::replaceSelection(const QString &with)
     m_text.text = t;
     m_text.selStart = start + int(insert.size());
     m_text.selLength = 0;
+    m_text.caretAtStart = false;
     if (differs) {
         textChanged();
         changed();

@@ -201,6 +201,12 @@ public:
     void typeChar(QChar ch);
     void backspace();
     void deleteForward();
+    // The caret: the end of the selection that moves with Shift and the
+    // arrows (a selection set by code has it at its end).
+    int caret() const { return m_text.caretAtStart ? m_text.selStart : m_text.selStart + m_text.selLength; }
+    // Moves the caret; with extend the other end of the selection stays.
+    void moveCaret(int to, bool extend);
+    void selectAll();
 
     void saveDesign() override { Control::saveDesign(); m_designText = m_text; }
     void restoreDesign() override { Control::restoreDesign(); m_text = m_designText; }
@@ -214,6 +220,7 @@ private:
         QString text;
         int selStart = 0, selLength = 0, maxLength = 0;
         bool locked = false;
+        bool caretAtStart = false;
     };
     State m_text, m_designText;
 };
@@ -252,6 +259,9 @@ public:
     void setAlignment(int v);
     bool Transparent() const { return m_p.transparent; }
     void setTransparent(bool v);
+    // Whether the caption is the one the form was designed with (where "&"
+    // marks an access key) rather than a value written at run time.
+    bool designCaption() const { return m_p.caption == m_d.caption; }
     std::function<void()> onChange;
 };
 

@@ -4,6 +4,7 @@
 // answers with Qt; the scripted host answers from a test's script.
 #include <QDateTime>
 #include <QPoint>
+#include <QSize>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -81,6 +82,10 @@ public:
     // not waited for: several previews may be open at once).
     virtual void printReport(std::shared_ptr<const PrintDocument> document, int destination,
                              int copies) = 0;
+
+    // The screen's working area in twips, where forms are centred; none
+    // when there is no screen (forms then keep their Left and Top).
+    virtual std::optional<QSize> screenArea() { return std::nullopt; }
 
     // Forms and controls tell the host what it must mirror.
     virtual void formShown(Form &form, bool modal) = 0;
