@@ -30,6 +30,9 @@
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cmath>
+#include <map>
 #include <set>
 
 using namespace vb;
@@ -876,6 +879,49 @@ TEST_F(Desktop, ValuesShowAsStoredHiddenBoxesStayHiddenAndReadingsFit)
         QLabel *label = widget<QLabel>(f->lblStatus);
         EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(reading), label->width()) << reading;
         EXPECT_GT(label->font().pointSizeF(), 10) << reading;
+    }
+}
+
+// The contrast ratio between the commonest colour inside a widget's frame
+// (its background) and the colour that stands out most from it (its text).
+double textContrast(QWidget *w)
+{
+    const QImage image = w->grab().toImage();
+    std::map<QRgb, int> counts;
+    for (int y = 3; y < image.height() - 3; ++y)
+        for (int x = 3; x < image.width() - 3; ++x)
+            ++counts[image.pixel(x, y)];
+    const QRgb back = std::max_element(counts.begin(), counts.end(),
+                                       [](auto &a, auto &b) { return a.second < b.second; })->first;
+    auto luminance = [](QRgb c) {
+        auto lin = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * lin(qRed(c)) + 0.7152 * lin(qGreen(c)) + 0.0722 * lin(qBlue(c));
+    };
+    double best = 1;
+    for (auto &[c, n] : counts) {
+        const double a = luminance(c) + 0.05, b = luminance(back) + 0.05;
+        best = std::max(best, a > b ? a / b : b / a);
+    }
+    return best;
+}
+
+TEST_F(Desktop, ADisabledControlStaysReadable)
+{
+    // A locked box often holds what the operator reads: a recalled weight,
+    // the computed net. Dimmed, but readable from a distance.
+    f->txtName.setText("30901");
+    f->cboMaterial.setText("Stone Aggregate");
+    f->optDirection(0).setValue(true);
+    for (Control *c : std::initializer_list<Control *>{&f->txtName, &f->cboMaterial, &f->optDirection(0),
+                                                       &f->cmdOK, &f->lblName}) {
+        c->setEnabled(false);
+        QWidget *w = win->widget(*c);
+        ASSERT_NE(w, nullptr);
+        EXPECT_FALSE(w->isEnabled()) << c->fullName().toStdString();
+        EXPECT_GE(textContrast(w), 4.5) << c->fullName().toStdString();
     }
 }
 
