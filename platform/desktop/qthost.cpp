@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "focusframe.h"
 #include "formwindow.h"
 #include "runtime/errors.h"
 #include "runtime/programs.h"
@@ -105,6 +106,16 @@ QWidget *QtHost::dialogParent() const
 // with their default text.
 static bool unattended() { return qEnvironmentVariableIsSet("VARNOCK_UNATTENDED"); }
 
+// A box shows where the focus is as the forms do, so the operator sees
+// which button Enter presses.
+static void frameFocus(QDialog &box)
+{
+    auto *frame = new FocusFrame(&box);
+    QObject::connect(qApp, &QApplication::focusChanged, frame, [frame, &box](QWidget *, QWidget *now) {
+        frame->follow(now && box.isAncestorOf(now) ? now : nullptr);
+    });
+}
+
 int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
 {
     if (unattended()) {
@@ -164,6 +175,7 @@ int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
     }
     size_t defaultButton = size_t((buttons >> 8) & 3);
     box.setDefaultButton(made[defaultButton < made.size() ? defaultButton : 0]);
+    frameFocus(box);
     box.exec();
     for (size_t i = 0; i < made.size(); ++i)
         if (box.clickedButton() == made[i])
@@ -187,6 +199,7 @@ QString QtHost::inputBox(const QString &prompt, const QString &title, const QStr
     dialog.setTextValue(defaultText);
     if (pos)
         dialog.move(pos->x() / FormWindow::TwipsPerPixel, pos->y() / FormWindow::TwipsPerPixel);
+    frameFocus(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return dialog.textValue();

@@ -726,6 +726,56 @@ TEST_F(Desktop, AMillionRowsFromASourceAreReadWhereTheyAreShown)
     EXPECT_LT(rows->asked.size(), 600u);
 }
 
+TEST_F(Desktop, BoxesFrameTheFocusedButtonOrBox)
+{
+    // Enter presses the focused button: the operator sees which one.
+    // Framed: the bright band shows on both sides of the widget (close
+    // neighbours share one side).
+    const auto framed = [](QWidget *w) {
+        QApplication::processEvents();
+        QWidget *window = w->window();
+        const QImage shot = window->grab().toImage();
+        const int off = FocusFrame::Thickness / 2 + 1;
+        const QPoint left = w->mapTo(window, QPoint(0, w->height() / 2)) - QPoint(off, 0);
+        const QPoint right = w->mapTo(window, QPoint(w->width() - 1, w->height() / 2)) + QPoint(off, 0);
+        return QColor(shot.pixel(left)) == FocusFrame::colour() && QColor(shot.pixel(right)) == FocusFrame::colour();
+    };
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        waitFor([] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()) != nullptr; });
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        waitFor([&] { return box->focusWidget() == box->button(QMessageBox::No); });
+        EXPECT_TRUE(framed(box->button(QMessageBox::No))) << "the default button holds the focus";
+        EXPECT_FALSE(framed(box->button(QMessageBox::Yes)));
+        QTest::keyClick(box, Qt::Key_Tab);
+        waitFor([&] { return box->focusWidget() != box->button(QMessageBox::No); });
+        EXPECT_TRUE(framed(box->focusWidget())) << "the frame follows Tab";
+        EXPECT_FALSE(framed(box->button(QMessageBox::No)));
+        seen = true;
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(MsgBox("Are you sure to delete this series", Msg::YesNo | 256, "Varnock"), Msg::No);
+    EXPECT_TRUE(seen);
+
+    seen = false;
+    QTimer::singleShot(0, [&] {
+        waitFor([] { return qobject_cast<QInputDialog *>(QApplication::activeModalWidget()) != nullptr; });
+        auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        waitFor([&] { return qobject_cast<QLineEdit *>(dialog->focusWidget()) != nullptr; });
+        if (QWidget *edit = dialog->focusWidget()) {
+            EXPECT_TRUE(framed(edit)) << "the answer box holds the focus";
+        }
+        seen = true;
+        dialog->accept();
+    });
+    EXPECT_EQ(InputBox("Enter No of Copy:-", "Varnock", "1"), "1");
+    EXPECT_TRUE(seen);
+}
+
 TEST_F(Desktop, MessageBoxesAnswerWithTheButtonPicked)
 {
     struct Case {
