@@ -108,8 +108,10 @@ CommControl::CommControl(Form *form, const QString &name) : WithProps(form, name
     QObject::connect(port, &QSerialPort::bytesWritten, port, [this](qint64) { sent(); });
     QObject::connect(port, &QSerialPort::errorOccurred, port, [this](QSerialPort::SerialPortError e) {
         // The device went away (unplugged adapter, closed terminal): the
-        // port is closed rather than left polling a dead descriptor.
-        if (e == QSerialPort::ResourceError && m_port->isOpen())
+        // port is closed rather than left polling a dead descriptor. A
+        // hung-up line reads as an end of file, which comes as a read error
+        // on every poll.
+        if ((e == QSerialPort::ResourceError || e == QSerialPort::ReadError) && m_port->isOpen())
             QTimer::singleShot(0, m_port.get(), [this] { close(); });
     });
 }
