@@ -308,6 +308,10 @@ void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int dest
                      [document](QPrinter *p) { document->paint(*p); });
     QObject::connect(preview, &QObject::destroyed, [printer] { delete printer; });
     preview->show();
+    // The operator's keys go to the preview (Esc closes it), also where no
+    // window manager hands a new window the focus.
+    preview->raise();
+    preview->activateWindow();
 }
 
 // ---- forms --------------------------------------------------------------------------

@@ -25,6 +25,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QFileInfo>
+#include <QPagedPaintDevice>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -1025,10 +1030,86 @@ TEST_F(Desktop, ScreenshotOfTheFixtureForm)
     EXPECT_EQ(shot.size(), QSize(560, 440));
 }
 
+// A one-page document. It also answers what a document laid out page by
+// page is asked, so it serves either way the host previews.
+class OnePage : public PrintDocument
+{
+public:
+    QString title() const { return QStringLiteral("Date wise Report"); }
+    int pageCount() const { return 1; }
+    void paint(QPagedPaintDevice &device) const { paint(device, {}); }
+    void paint(QPagedPaintDevice &device, const std::function<bool(int, int)> &) const
+    {
+        QPainter p(&device);
+        p.drawText(QPoint(100, 100), QStringLiteral("Ticket 1"));
+    }
+    bool writePdf(const QString &) const { return false; }
+    int pagesLaidOut() const { return 1; }
+    bool complete() const { return true; }
+    bool layOutMore(int) const { return true; }
+    QSize pageSize() const { return QSize(2100, 2970); }
+    void paintPage(QPainter &p, int) const { p.drawText(QPoint(100, 100), QStringLiteral("Ticket 1")); }
+};
+
+// In a child on a bare X server: a form, then a report previewed from it.
+// Exits 0 when the preview became the window the keys go to.
+int previewChild()
+{
+    QtHost host;
+    App::instance().registerForm("frmFixture", [] { return std::make_unique<Fixture>(); });
+    Fixture &form = App::instance().form<Fixture>("frmFixture");
+    form.Show();
+    if (!waitFor([] { return QApplication::activeWindow() != nullptr; }))
+        return 2;
+    host.printReport(std::make_shared<OnePage>(), Destination::Window, 1);
+    const auto previewActive = [] {
+        QWidget *w = QApplication::activeWindow();
+        return w && w->windowTitle() == QStringLiteral("Date wise Report");
+    };
+    return waitFor(previewActive, 5000) ? 0 : 3;
+}
+
+// Without a window manager nobody hands a new window the focus: the
+// preview takes it itself, or the operator's keys (Esc, the page keys)
+// stay with the form behind it.
+TEST(BareXServer, AReportPreviewTakesTheKeys)
+{
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (xvfb.isEmpty())
+        GTEST_SKIP() << "Xvfb is not installed";
+    int display = 300 + int(QCoreApplication::applicationPid() % 500);
+    while (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)) ||
+           QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(display)))
+        ++display;
+    QProcess server;
+    server.start(xvfb, {QStringLiteral(":%1").arg(display), QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("1366x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    ASSERT_TRUE(server.waitForStarted());
+    const bool up = waitFor([&] { return QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)); });
+    QProcess child;
+    if (up) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(display));
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--preview-child")});
+        child.waitForFinished(20000);
+    }
+    server.terminate();
+    server.waitForFinished(5000);
+    ASSERT_TRUE(up) << "the X server did not start";
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << child.readAllStandardError().toStdString();
+    EXPECT_EQ(child.exitCode(), 0) << "2: the form never became active, 3: the preview never did";
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc > 1 && QByteArray(argv[1]) == "--preview-child") {
+        QApplication app(argc, argv);
+        return previewChild();
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
