@@ -268,6 +268,21 @@ void QtHost::setScreenMousePointer(int pointer)
 
 // ---- reports ------------------------------------------------------------------------
 
+// A window of a set size is made to fit the screen's free area, room left
+// for a title bar: a 1366 x 768 screen is shorter than a report preview.
+static void fitOnScreen(QWidget &window)
+{
+    const QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize room = area.size() - QSize(16, 48);
+    if (window.width() <= room.width() && window.height() <= room.height())
+        return;
+    window.resize(window.size().boundedTo(room));
+    window.move(area.x() + (area.width() - window.width()) / 2, area.y() + (area.height() - window.height()) / 2);
+}
+
 void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int destination,
                          int copies)
 {
@@ -308,6 +323,7 @@ void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int dest
                      [document](QPrinter *p) { document->paint(*p); });
     QObject::connect(preview, &QObject::destroyed, [printer] { delete printer; });
     preview->show();
+    fitOnScreen(*preview);
     // The operator's keys go to the preview (Esc closes it), also where no
     // window manager hands a new window the focus.
     preview->raise();

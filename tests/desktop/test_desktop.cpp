@@ -1051,6 +1051,22 @@ public:
     void paintPage(QPainter &p, int) const { p.drawText(QPoint(100, 100), QStringLiteral("Ticket 1")); }
 };
 
+TEST_F(Desktop, AReportPreviewFitsTheScreen)
+{
+    host->printReport(std::make_shared<OnePage>(), Destination::Window, 1);
+    QWidget *preview = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == QStringLiteral("Date wise Report"))
+            preview = w;
+    ASSERT_NE(preview, nullptr);
+    const QRect area = preview->screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(preview->geometry()))
+        << "preview at " << preview->x() << "," << preview->y() << " " << preview->width() << "x"
+        << preview->height() << " on " << area.width() << "x" << area.height();
+    EXPECT_GT(preview->height(), area.height() / 2) << "still a good size";
+    preview->close();
+}
+
 // In a child on a bare X server: a form, then a report previewed from it.
 // Exits 0 when the preview became the window the keys go to.
 int previewChild()
