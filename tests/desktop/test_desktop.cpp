@@ -618,6 +618,29 @@ TEST_F(Desktop, RuntimeChangesShowAtOnce)
     EXPECT_EQ(win->focusWidget(), widget<QLineEdit>(f->txtCode));
 }
 
+TEST_F(Desktop, AltDownOpensAComboListWithoutPickingAnItem)
+{
+    // Opening the list and leaving it with Esc leaves the box as it was:
+    // no item in it, no Click (on the main screen a Click fills the tare).
+    QComboBox *combo = widget<QComboBox>(f->cboMaterial);
+    f->cboMaterial.onClick = [this] { f->log.push_back("cboMaterial_Click " + f->cboMaterial.Text()); };
+    f->cboMaterial.setText(QString());
+    ui::focus(f->cboMaterial);
+    f->log.clear();
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Down, Qt::AltModifier);
+    EXPECT_TRUE(waitFor([&] { return combo->view()->isVisible(); })) << "the list opens";
+    EXPECT_EQ(f->cboMaterial.Text(), "");
+    EXPECT_EQ(f->cboMaterial.ListIndex(), -1);
+    combo->hidePopup();
+    EXPECT_EQ(f->cboMaterial.Text(), "");
+    EXPECT_TRUE(f->log.empty()) << f->log.front().toStdString();
+
+    // A plain arrow still steps through the list.
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Down);
+    EXPECT_EQ(f->cboMaterial.Text(), "Sand");
+    EXPECT_EQ(f->log, (Log{"cboMaterial_Click Sand"}));
+}
+
 TEST_F(Desktop, AComboPickAndAToggleClickGoThroughTheRuntime)
 {
     QComboBox *combo = widget<QComboBox>(f->cboMaterial);
