@@ -1,0 +1,62 @@
+#pragma once
+// The rows of a report, read from its database in slices in the report's
+// order. Each slice opens a connection of its own and closes it again, so
+// no read lock is held between slices and the office can save tickets
+// while a long report is previewed. A position in the rows is small (the
+// sort values of the last row read and how many rows with exactly those
+// values were read), so a page can be found again without keeping its rows.
+#include "selectionformula.h"
+
+#include "database/columntypes.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <vector>
+
+namespace vb::report {
+
+struct RowPosition {
+    qint64 row = 0;   // rows before it
+    QVariantList key; // stored sort values of the last row read; empty at the start
+    int ties = 0;     // rows read so far whose sort values equal key
+};
+
+class RowStream
+{
+public:
+    // Rows of source that meet the condition, sorted by the sort columns
+    // (without any: in the order the database gives, found again by count).
+    // databaseFile is an absolute path; columns and kinds are the source's.
+    RowStream(QString databaseFile, QString source, QStringList columns,
+              std::vector<db::ColumnKind> kinds, Condition condition, QStringList sortColumns);
+
+    const QStringList &columns() const { return m_columns; }
+    // The position before the next row next() returns.
+    const RowPosition &position() const { return m_pos; }
+    void seek(const RowPosition &position);
+    // The next row with its values as the forms see them; false at the end.
+    // A database failure raises the engine's text.
+    bool next(QVariantList &row);
+
+private:
+    void fetch();
+    QVariantList keyOf(const QVariantList &raw) const;
+
+    QString m_file, m_source;
+    QStringList m_columns;
+    Condition m_condition;
+    QStringList m_sort;
+    std::vector<int> m_sortAt;                // sort columns in the row
+    std::vector<db::ColumnKind> m_kinds;      // per column
+    std::vector<QVariantList> m_slice;        // raw values of the current slice
+    RowPosition m_sliceStart;                 // position before m_slice[0]
+    size_t m_next = 0;
+    bool m_sliceIsLast = false;
+    bool m_fetched = false;
+    int m_sliceSize = 0;
+    RowPosition m_pos;
+};
+
+} // namespace vb::report
