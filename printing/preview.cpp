@@ -3,7 +3,11 @@
 #include "weighing/form1.h"
 
 #include "runtime/convert.h"
+#include "report/reportdefinition.h"
 #include "runtime/errors.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 using namespace vb;
 
@@ -50,10 +54,28 @@ void preview::Form_KeyUp(int &KeyCode, int)
     setCaption(QString::number(KeyCode));
 }
 
+namespace {
+
+// Why a report-file ticket did not reach the printer, in the box that says so.
+QString notPrinted(const RuntimeError &e, const QString &reportFile)
+{
+    if (e.number() == report::CannotOpenReport && !QFileInfo::exists(reportFile))
+        return QStringLiteral("Cannot find the report file %1 in %2. The ticket was not printed.")
+            .arg(reportFile, QDir::toNativeSeparators(QDir::currentPath()));
+    QString why = e.description().trimmed();
+    if (!why.endsWith(QLatin1Char('.')))
+        why += QLatin1Char('.');
+    return why + QStringLiteral(" The ticket was not printed.");
+}
+
+} // namespace
+
 void preview::OKButton_Click()
 {
     Form1 &main = app().form<Form1>(Form1::Name);
-    // Every failing step is passed over: the form closes whatever happens.
+    // Every failing step before the print is passed over; a print that
+    // fails (no report file, no printer) is reported, and the form closes
+    // whatever happens.
     if (!main.mprintstyle) {
         ReportControl &report = main.CrystalReport1;
         skipError([&] { report.setReportFileName(main.mprintformat ? "plainslip.rpt" : "slip.rpt"); });
@@ -66,7 +88,11 @@ void preview::OKButton_Click()
             if (toDouble(answer) != 0)
                 report.setCopiesToPrinter(toInt16(answer));
         });
-        skipError([&] { report.PrintReport(); });
+        try {
+            report.PrintReport();
+        } catch (const RuntimeError &e) {
+            MsgBox(notPrinted(e, report.ReportFileName()), Msg::OKOnly);
+        }
     }
     Unload();
 }

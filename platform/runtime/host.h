@@ -35,6 +35,10 @@ namespace Destination {
 constexpr int Window = 0, Printer = 1;
 }
 
+// The run-time error a report sent to the printer raises when there is no
+// printer to print on ("Printer error").
+constexpr int NoPrinterError = 482;
+
 // A document (a report) that the host prints or previews. The report
 // engine makes it; the host decides how it reaches paper or screen. Its
 // pages are laid out as they are asked for, so a long report shows its

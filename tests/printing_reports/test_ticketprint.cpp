@@ -169,13 +169,31 @@ TEST_F(TicketPrint, DosStyleOnlyCloses)
     EXPECT_FALSE(app().form("preview").loaded());
 }
 
-TEST_F(TicketPrint, MissingReportFileEndsThePrintSilently)
+TEST_F(TicketPrint, MissingReportFileIsReportedAndTheFormCloses)
 {
     QFile::remove(m_dir.filePath("plainslip.rpt"));
     start();
     printTicket(true, "1");
     EXPECT_TRUE(host.printed().empty());
-    EXPECT_TRUE(host.boxTexts().isEmpty());
+    EXPECT_EQ(host.boxTexts(), QStringList{QStringLiteral("Cannot find the report file plainslip.rpt in %1. "
+                                                          "The ticket was not printed.")
+                                               .arg(QDir::toNativeSeparators(m_dir.path()))});
+    ASSERT_EQ(host.boxes().size(), 1u);
+    EXPECT_EQ(host.boxes()[0].buttons, Msg::OKOnly);
+    EXPECT_FALSE(app().form("preview").loaded());
+}
+
+TEST_F(TicketPrint, FaultyReportFileIsReportedWithItsFault)
+{
+    QFile f(m_dir.filePath("plainslip.rpt"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("[report]\nkind = ticket\n");
+    f.close();
+    start();
+    printTicket(true, "1");
+    EXPECT_TRUE(host.printed().empty());
+    EXPECT_EQ(host.boxTexts(), QStringList{"The report file 'plainslip.rpt' is not valid: line 3: the report names "
+                                           "no source. The ticket was not printed."});
     EXPECT_FALSE(app().form("preview").loaded());
 }
 
