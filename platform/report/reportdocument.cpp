@@ -14,6 +14,7 @@
 #include <QRegularExpression>
 #include <QTextLayout>
 #include <QtMath>
+#include <array>
 #include <limits>
 #include <optional>
 
@@ -61,10 +62,45 @@ void cell(QPainter &p, const QRectF &r, int flags, const QString &text)
     p.drawText(r, flags | Qt::TextSingleLine, shown);
 }
 
-// The width of a text in a font, remembered: the same names come back on
-// row after row of a long report.
-qreal textWidth(const QFont &f, const QString &text)
+// The width of a text in a font, exact when it may not fit the room given.
+// Most values of a long report are short numbers and dates that plainly
+// fit: their letters' widths are added up from a table, and only a text
+// that may be too wide is measured, its width remembered for the same name
+// on a later row.
+qreal textWidth(const QFont &f, const QString &text, qreal room = 0)
 {
+    constexpr char16_t TableSize = 0x250;
+    struct Widths {
+        int pixelSize;
+        bool bold;
+        std::array<qreal, TableSize> advance;
+    };
+    static std::vector<Widths> tables;
+    auto table = std::find_if(tables.begin(), tables.end(), [&](const Widths &w) {
+        return w.pixelSize == f.pixelSize() && w.bold == f.bold();
+    });
+    if (table == tables.end()) {
+        Widths w{f.pixelSize(), f.bold(), {}};
+        const QFontMetricsF metrics(f);
+        for (char16_t c = 0; c < TableSize; ++c)
+            w.advance[c] = metrics.horizontalAdvance(QChar(c));
+        tables.push_back(w);
+        table = tables.end() - 1;
+    }
+    qreal sum = 0;
+    bool inTable = true;
+    for (QChar c : text) {
+        if (c.unicode() >= TableSize) {
+            inTable = false;
+            break;
+        }
+        sum += table->advance[c.unicode()];
+    }
+    // Letters set in pairs closer together make a text a little narrower
+    // than the sum, so a sum inside the room (with a margin) fits.
+    if (inTable && sum + 1 < room)
+        return sum;
+
     static QHash<QString, qreal> known;
     const QString key = QString::number(f.pixelSize()) + (f.bold() ? u'b' : u'n') + text;
     auto it = known.constFind(key);
@@ -87,7 +123,7 @@ struct Fitted {
 
 Fitted fitted(const QFont &f, qreal width, const QString &text)
 {
-    const qreal full = text.isEmpty() ? 0 : textWidth(f, text);
+    const qreal full = text.isEmpty() ? 0 : textWidth(f, text, width);
     if (full <= width)
         return {f, {text}};
     const int smaller = int(f.pixelSize() * width / full);
@@ -257,20 +293,6 @@ struct ReportDocument::Page {
     std::vector<Band> bands;
     std::optional<Ticket> ticket;
     bool isEmpty() const { return bands.empty() && !ticket; }
-};
-
-// The layout's state where a page starts: the next row, the group being
-// printed with its sums, and bands made but not yet placed.
-struct ReportDocument::Cursor {
-    RowPosition pos;
-    qint64 rows = 0;
-    bool inGroup = false;
-    QString group;
-    std::vector<double> groupSums, allSums;
-    int groupCount = 0, shade = 0;
-    bool ended = false; // every row read
-    std::deque<Band> pending;
-    bool finished() const { return ended && pending.empty(); }
 };
 
 namespace {
@@ -549,7 +571,7 @@ ReportDocument::Page ReportDocument::layOutPage(Cursor &c) const
             break;
         y += c.pending.front().height;
         page.bands.push_back(std::move(c.pending.front()));
-        c.pending.pop_front();
+        c.pending.erase(c.pending.begin());
     }
     return page;
 }

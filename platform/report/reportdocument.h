@@ -90,7 +90,19 @@ private:
     struct Band;
     struct Ticket;
     struct Page;
-    struct Cursor;
+    // The layout's state where a page starts: the next row, the group
+    // being printed with its sums, and bands made but not yet placed.
+    struct Cursor {
+        RowPosition pos;
+        qint64 rows = 0;
+        bool inGroup = false;
+        QString group;
+        std::vector<double> groupSums, allSums;
+        int groupCount = 0, shade = 0;
+        bool ended = false;        // every row read
+        std::vector<Band> pending; // a few at most; nothing while empty
+        bool finished() const { return ended && pending.empty(); }
+    };
 
     std::shared_ptr<const Page> page(int index) const;
     Page layOutPage(Cursor &cursor) const;
@@ -121,7 +133,7 @@ private:
     // Where each page starts (one more while the layout is not complete:
     // where the next page starts), the last pages laid out, most recent
     // first, and how many rows the whole report had.
-    mutable std::vector<Cursor> m_starts;
+    mutable std::deque<Cursor> m_starts;
     mutable std::list<std::pair<int, std::shared_ptr<const Page>>> m_recent;
     mutable bool m_complete = false;
     mutable qint64 m_rowTotal = 0;
