@@ -5,6 +5,7 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPrintDialog>
@@ -103,6 +104,8 @@ ReportPreview::ReportPreview(std::shared_ptr<const PrintDocument> document, QWid
     layout->addLayout(bar);
     layout->addWidget(m_scroll, 1);
 
+    // The page is fitted to the width of the area that shows it.
+    m_scroll->viewport()->installEventFilter(this);
     connect(m_layout, &QTimer::timeout, this, [this] { layOutSome(); });
     if (!m_document->complete())
         m_layout->start(0);
@@ -241,10 +244,16 @@ void ReportPreview::keyPressEvent(QKeyEvent *event)
     event->accept();
 }
 
-void ReportPreview::resizeEvent(QResizeEvent *event)
+bool ReportPreview::eventFilter(QObject *watched, QEvent *event)
 {
-    QWidget::resizeEvent(event);
-    render();
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize) {
+        const int width = static_cast<QResizeEvent *>(event)->size().width();
+        if (width != m_renderedFor) {
+            m_renderedFor = width;
+            render();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace vb

@@ -33,7 +33,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void layOutSome();
@@ -45,6 +45,7 @@ private:
     std::shared_ptr<const PrintDocument> m_document;
     int m_page = 0;
     double m_zoom = 1.0; // of the window's width
+    int m_renderedFor = -1; // the width the page was last fitted to
     bool m_stopped = false;
     QTimer *m_layout;
     QScrollArea *m_scroll;

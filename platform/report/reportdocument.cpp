@@ -54,14 +54,6 @@ int alignFlags(Align a)
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
-// Draws a caption of the report file (a heading, a label) in a box,
-// shortened with "..." when it does not fit.
-void cell(QPainter &p, const QRectF &r, int flags, const QString &text)
-{
-    const QString shown = QFontMetricsF(p.font()).elidedText(text, Qt::ElideRight, r.width());
-    p.drawText(r, flags | Qt::TextSingleLine, shown);
-}
-
 // The width of a text in a font, exact when it may not fit the room given.
 // Most values of a long report are short numbers and dates that plainly
 // fit: their letters' widths are added up from a table, and only a text
@@ -145,6 +137,24 @@ Fitted fitted(const QFont &f, qreal width, const QString &text)
     }
     layout.endLayout();
     return {f, lines};
+}
+
+// Draws a text on one line of a box of fixed height (a heading, a total),
+// in a smaller size when it is wider than the box: nothing of it is cut.
+void cell(QPainter &p, const QRectF &r, int flags, const QString &text)
+{
+    const QFont normal = p.font();
+    const qreal full = text.isEmpty() ? 0 : textWidth(normal, text, r.width());
+    if (full > r.width()) {
+        QFont s = normal;
+        int size = std::max(1, int(normal.pixelSize() * r.width() / full));
+        s.setPixelSize(size);
+        while (size > 1 && textWidth(s, text, r.width()) > r.width())
+            s.setPixelSize(--size);
+        p.setFont(s);
+    }
+    p.drawText(r, flags | Qt::TextSingleLine, text);
+    p.setFont(normal);
 }
 
 int lineCount(const QFont &f, qreal width, const QString &text)

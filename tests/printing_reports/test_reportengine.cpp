@@ -406,7 +406,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "Crushed Black Trap Stone Aggregate 20mm"},
         LongValue{"list.rpt", "update emp set rece='Gujarat State Road and Infrastructure Development Corporation' where num=1",
                   "Gujarat State Road and Infrastructure Development Corporation"},
-        LongValue{"list.rpt", "update emp set sup='Western Coalfields Agency' where num=1", "Western Coalfields Agency"}));
+        LongValue{"list.rpt", "update emp set sup='Western Coalfields Agency' where num=1", "Western Coalfields Agency"},
+        LongValue{"list.rpt", "update emp set grosswt=987654321987 where num=1", "987654517997"}, // the total
+        LongValue{"material.rpt",
+                  "update emp set material='Crushed Black Trap Stone Aggregate 20mm Washed and Graded' where num in (4, 7)",
+                  "Total Crushed Black Trap Stone Aggregate 20mm Washed and Graded (2 tickets)"}));
 
 TEST_F(Engine, AValueTooLongToShrinkGoesOnToFurtherLines)
 {
