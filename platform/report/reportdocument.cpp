@@ -307,8 +307,11 @@ struct ReportDocument::Page {
 
 namespace {
 
-// Pages kept laid out: the ones in view and a few either side.
-constexpr size_t KeptPages = 12;
+// Where every sixteenth page starts is kept; a page dropped since it was
+// laid out is laid out again from the last of those before it, and the
+// pages on the way are kept too, so pages read in order are laid out once.
+constexpr int MarkEvery = 16;
+constexpr size_t KeptPages = 24;
 
 QString plural(qint64 n)
 {
@@ -356,7 +359,7 @@ ReportDocument::ReportDocument(ReportDefinition definition, ReportData data, con
         start.groupSums.assign(m_totalOf.size(), 0);
         start.allSums.assign(m_totalOf.size(), 0);
     }
-    m_starts.push_back(std::move(start));
+    m_frontier = std::move(start);
     layOutUntil(0);
 }
 
@@ -586,31 +589,39 @@ ReportDocument::Page ReportDocument::layOutPage(Cursor &c) const
     return page;
 }
 
+void ReportDocument::remember(int index, Page page) const
+{
+    m_recent.emplace_front(index, std::make_shared<const Page>(std::move(page)));
+    if (m_recent.size() > KeptPages)
+        m_recent.pop_back();
+}
+
 void ReportDocument::layOutNext() const
 {
-    Cursor c = m_starts.back();
+    const bool mark = m_laid % MarkEvery == 0;
+    if (mark)
+        m_marks.push_back(m_frontier);
+    Cursor c = m_frontier;
     Page p = layOutPage(c);
-    const int index = int(m_starts.size()) - 1;
     if (p.isEmpty()) {
-        m_starts.pop_back();
+        if (mark)
+            m_marks.pop_back();
         m_complete = true;
         m_rowTotal = c.rows;
         return;
     }
-    m_recent.emplace_front(index, std::make_shared<const Page>(std::move(p)));
-    if (m_recent.size() > KeptPages)
-        m_recent.pop_back();
+    remember(m_laid++, std::move(p));
     if (c.finished()) {
         m_complete = true;
         m_rowTotal = c.rows;
     } else {
-        m_starts.push_back(std::move(c));
+        m_frontier = std::move(c);
     }
 }
 
 int ReportDocument::pagesLaidOut() const
 {
-    return int(m_starts.size()) - (m_complete ? 0 : 1);
+    return m_laid;
 }
 
 bool ReportDocument::layOutUntil(int page) const
@@ -640,11 +651,11 @@ std::shared_ptr<const ReportDocument::Page> ReportDocument::page(int index) cons
         return nullptr;
     if (m_recent.front().first == index)
         return m_recent.front().second;
-    // Laid out before and dropped since: laid out again from its start.
-    Cursor c = m_starts[size_t(index)];
-    m_recent.emplace_front(index, std::make_shared<const Page>(layOutPage(c)));
-    if (m_recent.size() > KeptPages)
-        m_recent.pop_back();
+    // Laid out before and dropped since: laid out again from the mark before it.
+    const int from = index / MarkEvery * MarkEvery;
+    Cursor c = m_marks[size_t(index / MarkEvery)];
+    for (int i = from; i <= index; ++i)
+        remember(i, layOutPage(c));
     return m_recent.front().second;
 }
 

@@ -108,6 +108,7 @@ private:
     Page layOutPage(Cursor &cursor) const;
     bool peekBand(Cursor &c, size_t ahead) const;
     void layOutNext() const;
+    void remember(int index, Page page) const;
     Ticket ticketOf(const QVariantList *row) const;
     QString expand(const QString &text, const QVariantList *row) const;
     int column(const QString &name) const;
@@ -130,10 +131,12 @@ private:
     int m_group = -1;
     QString m_groupHeading;
 
-    // Where each page starts (one more while the layout is not complete:
-    // where the next page starts), the last pages laid out, most recent
-    // first, and how many rows the whole report had.
-    mutable std::deque<Cursor> m_starts;
+    // Pages laid out so far and where the next one starts, where every
+    // sixteenth page starts, the last pages laid out, most recent first,
+    // and how many rows the whole report had.
+    mutable int m_laid = 0;
+    mutable Cursor m_frontier;
+    mutable std::deque<Cursor> m_marks;
     mutable std::list<std::pair<int, std::shared_ptr<const Page>>> m_recent;
     mutable bool m_complete = false;
     mutable qint64 m_rowTotal = 0;
