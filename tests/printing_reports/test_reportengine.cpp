@@ -289,6 +289,22 @@ TEST_F(LongReport, FirstPageIsReadyBeforeTheLastIsLaidOut)
     EXPECT_TRUE(doc->pageTexts(printed.pages - 1).last().startsWith("Grand Total (1508 tickets)"));
 }
 
+TEST_F(LongReport, TicketsCanBeSavedWhileALongReportIsOpen)
+{
+    manyTickets(1500);
+    auto doc = document("list.rpt");
+    ASSERT_FALSE(doc->complete());
+    // No read of the report's rows is left open between pages: a save on
+    // the program's connection goes through at once.
+    Connection db;
+    db.Open(QString::fromLatin1(aminv::DefaultConnection));
+    db.BeginTrans();
+    db.run(Sql("update emp set rupee='200' where num=1"));
+    EXPECT_NO_THROW(db.CommitTrans());
+    db.Close();
+    EXPECT_TRUE(doc->layOutUntil(5));
+}
+
 TEST_F(LongReport, FooterGivesThePageCountOnceItIsKnown)
 {
     manyTickets(1500);
