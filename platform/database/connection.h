@@ -9,6 +9,9 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+#include <optional>
+
+#include "runtime/errors.h"
 
 namespace vb {
 
@@ -41,8 +44,10 @@ public:
     void setCursorLocation(int location) { m_cursorLocation = location; }
 
     // Opens the database file the connection string names, relative to the
-    // current directory. A file that does not exist raises an error naming
-    // it; no file is ever created.
+    // current directory, its name matched without regard to case. A file
+    // that does not exist, or one that holds no database (such as an empty
+    // one), raises an error naming it; no file is ever created. Until the
+    // next Open or Close, using the connection raises that error again.
     void Open(const QString &connectionString, const QString &user = QString(),
               const QString &password = QString(), int options = -1);
     // Rolls back an open transaction, then closes.
@@ -80,9 +85,15 @@ private:
     const TableInfo &tableInfo(const QString &table);
     void requireOpen() const;
     [[noreturn]] void fail(const QString &engineText);
+    void openFile(const QString &connectionString, const QString &user, const QString &password,
+                  int options);
+    // The engine's text, with the cause when it can be told.
+    QString explained(const QString &engineText) const;
 
     QString m_name;
     QString m_fileName;
+    QString m_shownName; // the file as the connection string names it
+    std::optional<RuntimeError> m_openFailure;
     int m_cursorLocation = 2;
     bool m_open = false;
     bool m_inTransaction = false;
