@@ -1,12 +1,13 @@
 #include "preview.h"
 
+#include "notprinted.h"
+
 #include "weighing/form1.h"
 
 #include "runtime/convert.h"
 #include "report/reportdefinition.h"
 #include "runtime/errors.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 using namespace vb;
@@ -56,16 +57,16 @@ void preview::Form_KeyUp(int &KeyCode, int)
 
 namespace {
 
-// Why a report-file ticket did not reach the printer, in the box that says so.
-QString notPrinted(const RuntimeError &e, const QString &reportFile)
+// Why a report-file ticket did not reach the printer, in the words the
+// other print forms use.
+QString whyNotPrinted(const RuntimeError &e, const QString &reportFile)
 {
     if (e.number() == report::CannotOpenReport && !QFileInfo::exists(reportFile))
-        return QStringLiteral("Cannot find the report file %1 in %2. The ticket was not printed.")
-            .arg(reportFile, QDir::toNativeSeparators(QDir::currentPath()));
+        return notPrinted(QStringLiteral("%1 was not found").arg(reportFile));
     QString why = e.description().trimmed();
-    if (!why.endsWith(QLatin1Char('.')))
-        why += QLatin1Char('.');
-    return why + QStringLiteral(" The ticket was not printed.");
+    while (why.endsWith(QLatin1Char('.')))
+        why.chop(1);
+    return notPrinted(why);
 }
 
 } // namespace
@@ -91,7 +92,7 @@ void preview::OKButton_Click()
         try {
             report.PrintReport();
         } catch (const RuntimeError &e) {
-            MsgBox(notPrinted(e, report.ReportFileName()), Msg::OKOnly);
+            MsgBox(whyNotPrinted(e, report.ReportFileName()), Msg::OKOnly | Msg::Exclamation);
         }
     }
     Unload();
