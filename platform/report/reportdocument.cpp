@@ -591,6 +591,7 @@ ReportDocument::Page ReportDocument::layOutPage(Cursor &c) const
 
 void ReportDocument::remember(int index, Page page) const
 {
+    m_recent.remove_if([index](const auto &kept) { return kept.first == index; });
     m_recent.emplace_front(index, std::make_shared<const Page>(std::move(page)));
     if (m_recent.size() > KeptPages)
         m_recent.pop_back();
@@ -651,12 +652,18 @@ std::shared_ptr<const ReportDocument::Page> ReportDocument::page(int index) cons
         return nullptr;
     if (m_recent.front().first == index)
         return m_recent.front().second;
-    // Laid out before and dropped since: laid out again from the mark before it.
+    // Laid out before and dropped since: its run of pages is laid out again
+    // from the mark before it, and kept, so that the next pages are at hand.
     const int from = index / MarkEvery * MarkEvery;
+    const int to = std::min(from + MarkEvery, m_laid);
     Cursor c = m_marks[size_t(index / MarkEvery)];
-    for (int i = from; i <= index; ++i)
+    std::shared_ptr<const Page> wanted;
+    for (int i = from; i < to; ++i) {
         remember(i, layOutPage(c));
-    return m_recent.front().second;
+        if (i == index)
+            wanted = m_recent.front().second;
+    }
+    return wanted;
 }
 
 int ReportDocument::rowCount() const
