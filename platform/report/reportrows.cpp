@@ -12,7 +12,7 @@ namespace {
 
 // Rows of the first slice after a seek (a page or two, quickly), and of
 // the slices that follow it while the pages are read in order.
-constexpr int FirstSlice = 400, NextSlice = 5000;
+constexpr int FirstSlice = 400, NextSlice = 20000;
 
 QString quotedName(const QString &name)
 {
