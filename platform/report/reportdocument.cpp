@@ -4,13 +4,13 @@
 #include "runtime/convert.h"
 #include "runtime/errors.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTextLayout>
 #include <QtMath>
