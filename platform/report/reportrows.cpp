@@ -1,10 +1,14 @@
 #include "reportrows.h"
 
-#include "database/database.h"
+#include "runtime/errors.h"
 
+#include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
-#include <functional>
 #include <QSqlRecord>
+#include <QUrl>
+#include <atomic>
+#include <functional>
 
 namespace vb::report {
 
@@ -18,6 +22,56 @@ QString quotedName(const QString &name)
 {
     return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
            QLatin1Char('"');
+}
+
+// Runs a slice's statement on a connection of its own, opened for it and
+// closed again, and returns its rows as stored. Runs on any thread.
+std::vector<QVariantList> readSlice(const QString &file, const QString &text, const QVariantList &values,
+                                    int limit)
+{
+    static std::atomic<int> serial{0};
+    const QString name = QStringLiteral("vb_report_rows_%1").arg(++serial);
+    auto engineText = [](const QSqlError &e) { return e.databaseText().isEmpty() ? e.text() : e.databaseText(); };
+    std::vector<QVariantList> rows;
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        // mode=rw: an existing file only, never an empty one in its place.
+        db.setDatabaseName(QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+        if (!db.open()) {
+            failure = QStringLiteral("Cannot open the database file '%1': %2").arg(file, db.lastError().text());
+        } else {
+            QSqlQuery q(db);
+            q.setForwardOnly(true);
+            if (!q.exec(QStringLiteral("PRAGMA case_sensitive_like=OFF")) || !q.prepare(text)) {
+                failure = engineText(q.lastError());
+            } else {
+                for (const QVariant &v : values)
+                    q.addBindValue(db::bindable(v));
+                if (!q.exec()) {
+                    failure = engineText(q.lastError());
+                } else {
+                    rows.reserve(size_t(std::min(limit, NextSlice * 2)));
+                    const int count = q.record().count();
+                    while (q.next()) {
+                        QVariantList raw;
+                        raw.reserve(count);
+                        for (int i = 0; i < count; ++i) {
+                            QVariant v = q.value(i);
+                            raw << (v.isNull() ? QVariant() : v);
+                        }
+                        rows.push_back(std::move(raw));
+                    }
+                }
+            }
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!failure.isEmpty())
+        throw RuntimeError::database(failure);
+    return rows;
 }
 
 } // namespace
@@ -83,22 +137,21 @@ bool RowStream::next(QVariantList &row)
     return true;
 }
 
-void RowStream::fetch()
+RowStream::Statement RowStream::statementFrom(const RowPosition &start, int size) const
 {
-    m_sliceSize = m_sliceSize == 0 ? FirstSlice : NextSlice;
-    QString text = QStringLiteral("select * from ") + quotedName(m_source);
+    Statement st;
+    st.text = QStringLiteral("select * from ") + quotedName(m_source);
     QStringList where;
-    QVariantList values;
     if (!m_condition.isEmpty()) {
         where << QLatin1Char('(') + m_condition.sql + QLatin1Char(')');
-        values << m_condition.values;
+        st.values << m_condition.values;
     }
     const bool keyed = !m_sortAt.empty();
-    int limit = m_sliceSize;
-    if (keyed && m_pos.row > 0) {
+    st.limit = size;
+    if (keyed && start.row > 0) {
         // Rows whose sort values are at or after the last row read, written
         // out column by column so that Null (first in the order) compares.
-        const QVariantList &key = m_pos.key;
+        const QVariantList &key = start.key;
         auto column = [&](int i) { return quotedName(m_columns[m_sortAt[size_t(i)]]); };
         std::function<QString(int)> atOrAfter = [&](int i) -> QString {
             QString after, equal;
@@ -108,7 +161,7 @@ void RowStream::fetch()
             } else {
                 after = column(i) + QStringLiteral(" > ?");
                 equal = column(i) + QStringLiteral(" = ?");
-                values << key[i] << key[i];
+                st.values << key[i] << key[i];
             }
             if (i + 1 == key.size())
                 return QStringLiteral("(%1 or %2)").arg(after, equal);
@@ -118,55 +171,81 @@ void RowStream::fetch()
             // The same bound once more, plainly, so an index on the first
             // sort column can serve it.
             where << column(0) + QStringLiteral(" >= ?");
-            values << key[0];
+            st.values << key[0];
         }
         where << atOrAfter(0);
-        limit += m_pos.ties;
+        // The rows with the last key that were read already come first.
+        st.limit += start.ties;
     }
     if (!where.isEmpty())
-        text += QStringLiteral(" where ") + where.join(QStringLiteral(" and "));
+        st.text += QStringLiteral(" where ") + where.join(QStringLiteral(" and "));
     if (keyed) {
         QStringList order;
         for (int at : m_sortAt)
             order << quotedName(m_columns[at]);
-        text += QStringLiteral(" order by ") + order.join(QStringLiteral(", "));
+        st.text += QStringLiteral(" order by ") + order.join(QStringLiteral(", "));
     }
-    text += QStringLiteral(" limit ?");
-    values << limit;
+    st.text += QStringLiteral(" limit ?");
+    st.values << st.limit;
     if (!keyed) {
-        text += QStringLiteral(" offset ?");
-        values << m_pos.row;
+        st.text += QStringLiteral(" offset ?");
+        st.values << start.row;
+    }
+    return st;
+}
+
+void RowStream::fetch()
+{
+    std::vector<QVariantList> raw;
+    int limit = 0;
+    if (m_ahead.valid() && m_aheadFrom == m_pos.row) {
+        raw = m_ahead.get(); // raises the reading's failure here
+        limit = m_aheadLimit;
+        m_sliceSize = NextSlice;
+    } else {
+        m_sliceSize = m_sliceSize == 0 ? FirstSlice : NextSlice;
+        const Statement st = statementFrom(m_pos, m_sliceSize);
+        raw = readSlice(m_file, st.text, st.values, st.limit);
+        limit = st.limit;
     }
 
     m_slice.clear();
     m_next = 0;
     m_sliceStart = m_pos;
-    int read = 0, skip = keyed ? m_pos.ties : 0;
-    Connection db;
-    db.Open(QStringLiteral("DRIVER={Microsoft Access Driver (*.mdb)}; DBQ=") + m_file);
-    {
-        QSqlQuery q = db.run(Sql(text, values));
-        const int count = q.record().count();
-        while (q.next()) {
-            ++read;
-            QVariantList raw;
-            raw.reserve(count);
-            for (int i = 0; i < count; ++i) {
-                QVariant v = q.value(i);
-                raw << (v.isNull() ? QVariant() : v);
-            }
-            // Rows with the last key that were already read come first.
-            if (skip > 0 && keyOf(raw) == m_pos.key) {
-                --skip;
-                continue;
-            }
-            skip = 0;
-            m_slice.push_back(std::move(raw));
+    const qsizetype read = qsizetype(raw.size());
+    int skip = m_sortAt.empty() ? 0 : m_pos.ties;
+    for (QVariantList &row : raw) {
+        if (skip > 0 && keyOf(row) == m_pos.key) {
+            --skip;
+            continue;
         }
+        skip = 0;
+        m_slice.push_back(std::move(row));
     }
-    db.Close();
     m_sliceIsLast = read < limit;
     m_fetched = true;
+    if (!m_sliceIsLast)
+        readAhead();
+}
+
+// Starts reading the slice after this one on a worker thread.
+void RowStream::readAhead()
+{
+    RowPosition end = m_sliceStart;
+    for (const QVariantList &row : m_slice) {
+        const QVariantList key = keyOf(row);
+        if (end.row > 0 && key == end.key) {
+            ++end.ties;
+        } else {
+            end.key = key;
+            end.ties = 1;
+        }
+        ++end.row;
+    }
+    const Statement st = statementFrom(end, NextSlice);
+    m_aheadFrom = end.row;
+    m_aheadLimit = st.limit;
+    m_ahead = std::async(std::launch::async, readSlice, m_file, st.text, st.values, st.limit);
 }
 
 } // namespace vb::report

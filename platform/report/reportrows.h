@@ -2,9 +2,10 @@
 // The rows of a report, read from its database in slices in the report's
 // order. Each slice opens a connection of its own and closes it again, so
 // no read lock is held between slices and the office can save tickets
-// while a long report is previewed. A position in the rows is small (the
-// sort values of the last row read and how many rows with exactly those
-// values were read), so a page can be found again without keeping its rows.
+// while a long report is previewed. While one slice is laid out, the next
+// is read on a worker thread. A position in the rows is small (the sort
+// values of the last row read and how many rows with exactly those values
+// were read), so a page can be found again without keeping its rows.
 #include "selectionformula.h"
 
 #include "database/columntypes.h"
@@ -13,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+#include <future>
 #include <vector>
 
 namespace vb::report {
@@ -41,7 +43,14 @@ public:
     bool next(QVariantList &row);
 
 private:
+    struct Statement {
+        QString text;
+        QVariantList values;
+        int limit = 0;
+    };
+    Statement statementFrom(const RowPosition &start, int size) const;
     void fetch();
+    void readAhead();
     QVariantList keyOf(const QVariantList &raw) const;
 
     QString m_file, m_source;
@@ -57,6 +66,10 @@ private:
     bool m_fetched = false;
     int m_sliceSize = 0;
     RowPosition m_pos;
+    // The next slice being read on a worker thread, and where it starts.
+    std::future<std::vector<QVariantList>> m_ahead;
+    qint64 m_aheadFrom = -1;
+    int m_aheadLimit = 0;
 };
 
 } // namespace vb::report
