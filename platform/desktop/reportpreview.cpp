@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
@@ -213,8 +214,31 @@ void ReportPreview::print()
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    // A long report is laid out to its end first (the footers give the
+    // page count), then printed page by page; either can be cancelled.
+    QProgressDialog progress(tr("Laying out the pages..."), tr("Cancel"), 0, 0, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
     try {
-        m_document->paint(printer);
+        m_layout->stop();
+        while (!m_document->layOutMore(100)) {
+            progress.setLabelText(tr("Laying out the pages: %1 so far...").arg(m_document->pagesLaidOut()));
+            progress.setValue(0);
+            if (progress.wasCanceled()) {
+                updateStatus();
+                m_layout->start(0);
+                return;
+            }
+        }
+        render();
+        updateStatus();
+        progress.setLabelText(tr("Printing..."));
+        m_document->paint(printer, [&](int done, int pages) {
+            progress.setMaximum(pages);
+            progress.setValue(done);
+            progress.setLabelText(tr("Printing page %1 of %2...").arg(done).arg(pages));
+            return !progress.wasCanceled();
+        });
     } catch (const RuntimeError &e) {
         failed(e.description());
     }

@@ -957,7 +957,7 @@ void ReportDocument::paintFooter(QPainter &p, int page) const
 
 // ---- devices ----------------------------------------------------------------------
 
-void ReportDocument::paint(QPagedPaintDevice &device) const
+void ReportDocument::paint(QPagedPaintDevice &device, const Progress &progress) const
 {
     // The count first, for the footers; then each page laid out again,
     // painted and dropped.
@@ -980,6 +980,8 @@ void ReportDocument::paint(QPagedPaintDevice &device) const
         p.setViewport(QRect(full.topLeft() - inner.topLeft(), full.size()));
         p.setWindow(QRect(QPoint(0, 0), pageSize()));
         paintPage(p, i);
+        if (progress && !progress(i + 1, pages))
+            break;
     }
     p.end();
 }

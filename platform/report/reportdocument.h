@@ -59,7 +59,7 @@ public:
     // The number of pages; lays out the rest of the report first.
     int pageCount() const override;
     // Streams the pages: each is laid out, painted and dropped.
-    void paint(QPagedPaintDevice &device) const override;
+    void paint(QPagedPaintDevice &device, const Progress &progress = {}) const override;
     bool writePdf(const QString &fileName) const override;
 
     int pagesLaidOut() const override;

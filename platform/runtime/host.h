@@ -54,8 +54,11 @@ public:
     // The number of pages; lays out the whole document first.
     virtual int pageCount() const = 0;
     // Paints every page on a paged device (printer, PDF writer), starting
-    // a new device page for each page after the first.
-    virtual void paint(QPagedPaintDevice &device) const = 0;
+    // a new device page for each page after the first. After each page,
+    // progress (when given) hears how many of how many are done; false
+    // from it stops the printing there.
+    using Progress = std::function<bool(int done, int pages)>;
+    virtual void paint(QPagedPaintDevice &device, const Progress &progress = {}) const = 0;
     // Writes the document as a PDF file; false when the file can't be written.
     virtual bool writePdf(const QString &fileName) const = 0;
 

@@ -31,7 +31,7 @@ public:
         m_laid = m_pages;
         return m_pages;
     }
-    void paint(QPagedPaintDevice &) const override {}
+    void paint(QPagedPaintDevice &, const Progress &) const override {}
     bool writePdf(const QString &) const override { return false; }
     int pagesLaidOut() const override { return m_laid; }
     bool complete() const override { return m_laid == m_pages; }
