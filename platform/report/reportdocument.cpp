@@ -12,6 +12,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTextLayout>
 #include <QtMath>
 #include <array>
@@ -277,6 +279,26 @@ ReportData readReportData(const ReportDefinition &definition, const QString &sel
     sort << definition.order;
     data.rows = std::make_shared<RowStream>(file, definition.source, data.columns, std::move(kinds),
                                             condition, sort);
+    // A view that reads the parameter row itself (the date range of the
+    // report forms) would give later pages another report's rows once that
+    // report rewrites the row: the row is pinned as it is now.
+    if (!definition.parameters.isEmpty()) {
+        QSqlQuery view = db.run(Sql("select sql from sqlite_master where type='view' and name=? collate nocase",
+                                    {definition.source}));
+        const QString sql = view.next() ? view.value(0).toString() : QString();
+        view = QSqlQuery();
+        const QRegularExpression names(QStringLiteral("\\b%1\\b").arg(QRegularExpression::escape(definition.parameters)),
+                                       QRegularExpression::CaseInsensitiveOption);
+        if (sql.contains(names)) {
+            QSqlQuery row = db.run(Sql(QStringLiteral("select * from %1 limit 1").arg(quoted(definition.parameters))));
+            QVariantList stored;
+            if (row.next())
+                for (int i = 0; i < row.record().count(); ++i)
+                    stored << (row.value(i).isNull() ? QVariant() : row.value(i));
+            row = QSqlQuery();
+            data.rows->pinParameters(definition.parameters, stored);
+        }
+    }
     return data;
 }
 

@@ -1,5 +1,7 @@
 #include "reportrows.h"
 
+#include "reportdefinition.h"
+
 #include "runtime/errors.h"
 
 #include <QSqlDatabase>
@@ -24,16 +26,28 @@ QString quotedName(const QString &name)
            QLatin1Char('"');
 }
 
+// The first row of a finished query, values as stored; empty without one.
+QVariantList storedRow(QSqlQuery &q)
+{
+    QVariantList row;
+    if (q.next())
+        for (int i = 0; i < q.record().count(); ++i)
+            row << (q.value(i).isNull() ? QVariant() : q.value(i));
+    q.finish();
+    return row;
+}
+
 // Runs a slice's statement on a connection of its own, opened for it and
 // closed again, and returns its rows as stored. Runs on any thread.
 std::vector<QVariantList> readSlice(const QString &file, const QString &text, const QVariantList &values,
-                                    int limit)
+                                    int limit, const RowStream::Pinned &pinned)
 {
     static std::atomic<int> serial{0};
     const QString name = QStringLiteral("vb_report_rows_%1").arg(++serial);
     auto engineText = [](const QSqlError &e) { return e.databaseText().isEmpty() ? e.text() : e.databaseText(); };
     std::vector<QVariantList> rows;
     QString failure;
+    bool changed = false;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         // mode=rw: an existing file only, never an empty one in its place.
@@ -44,7 +58,20 @@ std::vector<QVariantList> readSlice(const QString &file, const QString &text, co
         } else {
             QSqlQuery q(db);
             q.setForwardOnly(true);
-            if (!q.exec(QStringLiteral("PRAGMA case_sensitive_like=OFF")) || !q.prepare(text)) {
+            // The pinned row and the slice are read in one transaction, so
+            // the slice is read with the row as it was checked.
+            const bool pin = !pinned.table.isEmpty();
+            if (!q.exec(QStringLiteral("PRAGMA case_sensitive_like=OFF")) ||
+                (pin && !q.exec(QStringLiteral("BEGIN")))) {
+                failure = engineText(q.lastError());
+            } else if (pin && !q.exec(QStringLiteral("select * from %1 limit 1").arg(quotedName(pinned.table)))) {
+                failure = engineText(q.lastError());
+            } else if (pin && storedRow(q) != pinned.row) {
+                failure = QStringLiteral("The report settings in %1 were changed after this report was opened "
+                                         "(another report was run): close this report and run it again")
+                              .arg(pinned.table);
+                changed = true;
+            } else if (!q.prepare(text)) {
                 failure = engineText(q.lastError());
             } else {
                 for (const QVariant &v : values)
@@ -66,9 +93,13 @@ std::vector<QVariantList> readSlice(const QString &file, const QString &text, co
                 }
             }
         }
+        if (!pinned.table.isEmpty())
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK")); // read only: nothing to keep
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
+    if (changed)
+        throw RuntimeError(CannotOpenReport, failure);
     if (!failure.isEmpty())
         throw RuntimeError::database(failure);
     return rows;
@@ -88,6 +119,11 @@ RowStream::RowStream(QString databaseFile, QString source, QStringList columns,
                 break;
             }
     m_kinds.resize(size_t(m_columns.size()), db::ColumnKind::Natural);
+}
+
+void RowStream::pinParameters(const QString &table, const QVariantList &storedRow)
+{
+    m_pinned = {table, storedRow};
 }
 
 QVariantList RowStream::keyOf(const QVariantList &raw) const
@@ -205,7 +241,7 @@ void RowStream::fetch()
     } else {
         m_sliceSize = m_sliceSize == 0 ? FirstSlice : NextSlice;
         const Statement st = statementFrom(m_pos, m_sliceSize);
-        raw = readSlice(m_file, st.text, st.values, st.limit);
+        raw = readSlice(m_file, st.text, st.values, st.limit, m_pinned);
         limit = st.limit;
     }
 
@@ -245,7 +281,7 @@ void RowStream::readAhead()
     const Statement st = statementFrom(end, NextSlice);
     m_aheadFrom = end.row;
     m_aheadLimit = st.limit;
-    m_ahead = std::async(std::launch::async, readSlice, m_file, st.text, st.values, st.limit);
+    m_ahead = std::async(std::launch::async, readSlice, m_file, st.text, st.values, st.limit, m_pinned);
 }
 
 } // namespace vb::report

@@ -34,6 +34,11 @@ public:
     RowStream(QString databaseFile, QString source, QStringList columns,
               std::vector<db::ColumnKind> kinds, Condition condition, QStringList sortColumns);
 
+    // The source reads this table's row itself (a view over it): every
+    // slice checks that the row is still as the report opened with, and
+    // raises an error when another report has changed it since.
+    void pinParameters(const QString &table, const QVariantList &storedRow);
+
     const QStringList &columns() const { return m_columns; }
     // The position before the next row next() returns.
     const RowPosition &position() const { return m_pos; }
@@ -41,6 +46,12 @@ public:
     // The next row with its values as the forms see them; false at the end.
     // A database failure raises the engine's text.
     bool next(QVariantList &row);
+
+    // A table whose one row must stay as it was.
+    struct Pinned {
+        QString table;
+        QVariantList row;
+    };
 
 private:
     struct Statement {
@@ -59,6 +70,7 @@ private:
     QStringList m_sort;
     std::vector<int> m_sortAt;                // sort columns in the row
     std::vector<db::ColumnKind> m_kinds;      // per column
+    Pinned m_pinned;
     std::vector<QVariantList> m_slice;        // raw values of the current slice
     RowPosition m_sliceStart;                 // position before m_slice[0]
     size_t m_next = 0;

@@ -305,6 +305,40 @@ TEST_F(LongReport, TicketsCanBeSavedWhileALongReportIsOpen)
     EXPECT_TRUE(doc->layOutUntil(5));
 }
 
+// Another report run meanwhile rewrites the settings row. A report whose
+// source reads that row itself cannot go on with the new range; one that
+// took its values when it opened goes on.
+struct LaterReport {
+    const char *file;
+    bool stops;
+};
+
+class SettingsChangedMeanwhile : public LongReport, public ::testing::WithParamInterface<LaterReport> {};
+
+TEST_P(SettingsChangedMeanwhile, StopsOnlyAReportThatReadsThemItself)
+{
+    manyTickets(1500);
+    prepare({Sql("update counter set mstno=1, menno=3000")});
+    auto doc = document(GetParam().file);
+    const QStringList first = doc->pageTexts(0);
+    ASSERT_GT(doc->pageCount(), 30); // page 1 is dropped by now
+    prepare({Sql("update counter set st_dt='2024-03-06', en_dt='2024-03-06', mstno=9, menno=9")});
+    if (!GetParam().stops) {
+        EXPECT_EQ(doc->pageTexts(0), first);
+        return;
+    }
+    try {
+        doc->pageTexts(0);
+        FAIL() << "laid out again with the other report's settings";
+    } catch (const RuntimeError &e) {
+        EXPECT_EQ(e.description(), "The report settings in counter were changed after this report was opened "
+                                   "(another report was run): close this report and run it again");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Reports, SettingsChangedMeanwhile,
+                         ::testing::Values(LaterReport{"list.rpt", true}, LaterReport{"nolist.rpt", false}));
+
 TEST_F(LongReport, FooterGivesThePageCountOnceItIsKnown)
 {
     manyTickets(1500);
