@@ -277,8 +277,16 @@ ReportData readReportData(const ReportDefinition &definition, const QString &sel
     if (!definition.group.isEmpty())
         sort << definition.group;
     sort << definition.order;
+    // A list reads only the columns it prints and adds up; a ticket's texts
+    // may name any column.
+    QStringList read;
+    if (definition.kind == ReportDefinition::Kind::List) {
+        for (const ReportColumn &c : definition.columns)
+            read << c.field;
+        read << definition.totals << sort;
+    }
     data.rows = std::make_shared<RowStream>(file, definition.source, data.columns, std::move(kinds),
-                                            condition, sort);
+                                            condition, sort, read);
     // A view that reads the parameter row itself (the date range of the
     // report forms) would give later pages another report's rows once that
     // report rewrites the row: the row is pinned as it is now.

@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
+#include <algorithm>
 #include <atomic>
 #include <functional>
 
@@ -108,16 +109,31 @@ std::vector<QVariantList> readSlice(const QString &file, const QString &text, co
 } // namespace
 
 RowStream::RowStream(QString databaseFile, QString source, QStringList columns,
-                     std::vector<db::ColumnKind> kinds, Condition condition, QStringList sortColumns)
+                     std::vector<db::ColumnKind> kinds, Condition condition, QStringList sortColumns,
+                     const QStringList &readColumns)
     : m_file(std::move(databaseFile)), m_source(std::move(source)), m_columns(std::move(columns)),
       m_condition(std::move(condition)), m_sort(std::move(sortColumns)), m_kinds(std::move(kinds))
 {
-    for (const QString &s : m_sort)
+    auto at = [&](const QString &name) {
         for (int i = 0; i < m_columns.size(); ++i)
-            if (m_columns[i].compare(s, Qt::CaseInsensitive) == 0) {
-                m_sortAt.push_back(i);
-                break;
-            }
+            if (m_columns[i].compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    };
+    for (const QString &s : m_sort)
+        if (at(s) >= 0)
+            m_sortAt.push_back(at(s));
+    for (int i = 0; i < m_columns.size(); ++i) {
+        const bool wanted = readColumns.isEmpty() ||
+                            std::any_of(readColumns.begin(), readColumns.end(),
+                                        [&](const QString &c) { return at(c) == i; }) ||
+                            std::find(m_sortAt.begin(), m_sortAt.end(), i) != m_sortAt.end();
+        if (wanted)
+            m_read.push_back(i);
+    }
+    m_selectAll = int(m_read.size()) == m_columns.size();
+    for (int full : m_sortAt)
+        m_sortRaw.push_back(int(std::find(m_read.begin(), m_read.end(), full) - m_read.begin()));
     m_kinds.resize(size_t(m_columns.size()), db::ColumnKind::Natural);
 }
 
@@ -129,7 +145,7 @@ void RowStream::pinParameters(const QString &table, const QVariantList &storedRo
 QVariantList RowStream::keyOf(const QVariantList &raw) const
 {
     QVariantList key;
-    for (int at : m_sortAt)
+    for (int at : m_sortRaw)
         key << raw.value(at);
     return key;
 }
@@ -166,17 +182,21 @@ bool RowStream::next(QVariantList &row)
         m_pos.ties = 1;
     }
     ++m_pos.row;
-    row.clear();
-    row.reserve(raw.size());
-    for (int i = 0; i < raw.size(); ++i)
-        row << db::fromStorage(raw[i], m_kinds[size_t(i)]);
+    // Columns the report does not print stay Null.
+    row = QVariantList(m_columns.size());
+    for (int i = 0; i < raw.size() && i < int(m_read.size()); ++i)
+        row[m_read[size_t(i)]] = db::fromStorage(raw[i], m_kinds[size_t(m_read[size_t(i)])]);
     return true;
 }
 
 RowStream::Statement RowStream::statementFrom(const RowPosition &start, int size) const
 {
     Statement st;
-    st.text = QStringLiteral("select * from ") + quotedName(m_source);
+    QStringList read;
+    for (int i : m_read)
+        read << quotedName(m_columns[i]);
+    st.text = QStringLiteral("select %1 from ").arg(m_selectAll ? QStringLiteral("*") : read.join(QStringLiteral(", "))) +
+              quotedName(m_source);
     QStringList where;
     if (!m_condition.isEmpty()) {
         where << QLatin1Char('(') + m_condition.sql + QLatin1Char(')');

@@ -31,8 +31,11 @@ public:
     // Rows of source that meet the condition, sorted by the sort columns
     // (without any: in the order the database gives, found again by count).
     // databaseFile is an absolute path; columns and kinds are the source's.
+    // Only readColumns (and the sort columns) are read when some are named;
+    // the other columns of a row are Null.
     RowStream(QString databaseFile, QString source, QStringList columns,
-              std::vector<db::ColumnKind> kinds, Condition condition, QStringList sortColumns);
+              std::vector<db::ColumnKind> kinds, Condition condition, QStringList sortColumns,
+              const QStringList &readColumns = {});
 
     // The source reads this table's row itself (a view over it): every
     // slice checks that the row is still as the report opened with, and
@@ -68,7 +71,10 @@ private:
     QStringList m_columns;
     Condition m_condition;
     QStringList m_sort;
-    std::vector<int> m_sortAt;                // sort columns in the row
+    std::vector<int> m_sortAt;                // sort columns among the columns
+    std::vector<int> m_read;                  // the columns read, in the order read
+    std::vector<int> m_sortRaw;               // sort columns among those read
+    bool m_selectAll = true;
     std::vector<db::ColumnKind> m_kinds;      // per column
     Pinned m_pinned;
     std::vector<QVariantList> m_slice;        // raw values of the current slice
