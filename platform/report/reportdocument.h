@@ -2,10 +2,11 @@
 // A report laid out into A4 pages, as the pages are asked for: the first
 // page is laid out when the document is made, the others as they are
 // viewed, printed or laid out in the background (layOutMore). Only a few
-// laid-out pages are kept; every page keeps where its rows start, so a
-// page that was dropped is laid out again from its own rows. Pages are
-// drawn in tenths of a millimetre on any painter, which lets the same
-// pages go to a printer, a PDF file or an image.
+// laid-out pages are kept, and where every sixteenth page starts, so a
+// page that was dropped is laid out again from the rows it was made of.
+// Group and grand totals are added up as the rows go by. Pages are drawn
+// in tenths of a millimetre on any painter, which lets the same pages go
+// to a printer, a PDF file or an image.
 #include "reportdefinition.h"
 #include "reportrows.h"
 #include "selectionformula.h"
