@@ -150,6 +150,18 @@ QVariantList RowStream::keyOf(const QVariantList &raw) const
     return key;
 }
 
+void RowStream::step(RowPosition &position, const QVariantList &raw) const
+{
+    const QVariantList key = keyOf(raw);
+    if (position.row > 0 && key == position.key) {
+        ++position.ties;
+    } else {
+        position.key = key;
+        position.ties = 1;
+    }
+    ++position.row;
+}
+
 void RowStream::seek(const RowPosition &position)
 {
     if (m_fetched && position.row >= m_sliceStart.row &&
@@ -174,14 +186,7 @@ bool RowStream::next(QVariantList &row)
             return false;
     }
     const QVariantList &raw = m_slice[m_next++];
-    const QVariantList key = keyOf(raw);
-    if (m_pos.row > 0 && key == m_pos.key) {
-        ++m_pos.ties;
-    } else {
-        m_pos.key = key;
-        m_pos.ties = 1;
-    }
-    ++m_pos.row;
+    step(m_pos, raw);
     // Columns the report does not print stay Null.
     row = QVariantList(m_columns.size());
     for (int i = 0; i < raw.size() && i < int(m_read.size()); ++i)
@@ -288,16 +293,8 @@ void RowStream::fetch()
 void RowStream::readAhead()
 {
     RowPosition end = m_sliceStart;
-    for (const QVariantList &row : m_slice) {
-        const QVariantList key = keyOf(row);
-        if (end.row > 0 && key == end.key) {
-            ++end.ties;
-        } else {
-            end.key = key;
-            end.ties = 1;
-        }
-        ++end.row;
-    }
+    for (const QVariantList &row : m_slice)
+        step(end, row);
     const Statement st = statementFrom(end, NextSlice);
     m_aheadFrom = end.row;
     m_aheadLimit = st.limit;

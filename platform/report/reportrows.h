@@ -66,6 +66,8 @@ private:
     void fetch();
     void readAhead();
     QVariantList keyOf(const QVariantList &raw) const;
+    // Moves a position past a row read (values as stored).
+    void step(RowPosition &position, const QVariantList &raw) const;
 
     QString m_file, m_source;
     QStringList m_columns;
