@@ -307,13 +307,23 @@ void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int dest
     }
     // The preview stays open beside the forms, like the report engine's
     // own window; it keeps the document alive until it closes.
-    auto *preview = new ReportPreview(std::move(document), dialogParent());
+    QWidget *opener = dialogParent();
+    auto *preview = new ReportPreview(std::move(document), opener);
     preview->show();
     fitOnScreen(*preview);
     // The operator's keys go to the preview (Esc closes it), also where no
-    // window manager hands a new window the focus.
+    // window manager hands a new window the focus; when it closes they go
+    // back to the form it was opened from, whose access keys (Alt+C) would
+    // otherwise answer to nothing.
     preview->raise();
     preview->activateWindow();
+    if (opener)
+        connect(preview, &QObject::destroyed, opener, [opener] {
+            if (opener->isVisible() && QApplication::activeWindow() != opener) {
+                opener->raise();
+                opener->activateWindow();
+            }
+        });
 }
 
 // ---- forms --------------------------------------------------------------------------

@@ -1091,7 +1091,8 @@ TEST_F(Desktop, AReportPreviewFitsTheScreen)
 }
 
 // In a child on a bare X server: a form, then a report previewed from it.
-// Exits 0 when the preview became the window the keys go to.
+// Exits 0 when the preview became the window the keys go to, and the form
+// again once the preview closed.
 int previewChild()
 {
     QtHost host;
@@ -1100,18 +1101,23 @@ int previewChild()
     form.Show();
     if (!waitFor([] { return QApplication::activeWindow() != nullptr; }))
         return 2;
+    QWidget *formWindow = QApplication::activeWindow();
     host.printReport(std::make_shared<OnePage>(), Destination::Window, 1);
     const auto previewActive = [] {
         QWidget *w = QApplication::activeWindow();
         return w && w->windowTitle() == QStringLiteral("Date wise Report");
     };
-    return waitFor(previewActive, 5000) ? 0 : 3;
+    if (!waitFor(previewActive, 5000))
+        return 3;
+    QApplication::activeWindow()->close();
+    return waitFor([formWindow] { return QApplication::activeWindow() == formWindow; }, 5000) ? 0 : 4;
 }
 
-// Without a window manager nobody hands a new window the focus: the
-// preview takes it itself, or the operator's keys (Esc, the page keys)
-// stay with the form behind it.
-TEST(BareXServer, AReportPreviewTakesTheKeys)
+// Without a window manager nobody hands a window the focus: the preview
+// takes it itself, or the operator's keys (Esc, the page keys) stay with
+// the form behind it; closed, it gives it back, or the form's access keys
+// (Alt+C for Close) answer to nothing.
+TEST(BareXServer, AReportPreviewTakesTheKeysAndGivesThemBack)
 {
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     if (xvfb.isEmpty())
@@ -1138,7 +1144,8 @@ TEST(BareXServer, AReportPreviewTakesTheKeys)
     server.waitForFinished(5000);
     ASSERT_TRUE(up) << "the X server did not start";
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << child.readAllStandardError().toStdString();
-    EXPECT_EQ(child.exitCode(), 0) << "2: the form never became active, 3: the preview never did";
+    EXPECT_EQ(child.exitCode(), 0) << "2: the form never became active, 3: the preview never did, "
+                                      "4: the form did not become active again";
 }
 
 } // namespace
