@@ -1,5 +1,6 @@
 #include "focusframe.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QPainter>
 
@@ -12,6 +13,26 @@ FocusFrame::FocusFrame(QWidget *window) : QWidget(window)
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
     hide();
+    // A box or form opening over the window, or closing, moves the focus.
+    connect(qApp, &QApplication::focusChanged, this, [this] { update(); });
+}
+
+bool FocusFrame::inForeground() const
+{
+    // The topmost modal box or form takes the keys, with or without a
+    // window manager to make it the active window.
+    const QWidget *own = window();
+    if (const QWidget *modal = QApplication::activeModalWidget())
+        return modal == own;
+    const QWidget *active = QApplication::activeWindow();
+    return !active || !active->isVisible() || active == own;
+}
+
+void FocusFrame::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ActivationChange)
+        update();
+    QWidget::changeEvent(event);
 }
 
 void FocusFrame::follow(QWidget *target)
@@ -68,6 +89,12 @@ bool FocusFrame::eventFilter(QObject *watched, QEvent *event)
 void FocusFrame::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
+    if (!inForeground()) {
+        const QRect line = rect().adjusted(2, 2, -2, -2);
+        p.setClipRegion(QRegion(line).subtracted(QRegion(line.adjusted(2, 2, -2, -2))));
+        p.fillRect(line, dimColour());
+        return;
+    }
     // A bright band between two dark lines reads on light and dark forms.
     p.fillRect(rect(), QColor(20, 20, 20));
     p.fillRect(rect().adjusted(1, 1, -1, -1), colour());

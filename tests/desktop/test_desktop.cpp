@@ -884,6 +884,39 @@ TEST_F(Desktop, DialogsAreCentredEachTimeTheyLoadUnlessTheirLoadPlacesThem)
     }
 }
 
+// One bright frame at a time: the form under an open box keeps a thin grey
+// line where its focus returns, and its bright frame again when the box
+// closes.
+TEST_F(Desktop, OnlyTheWindowTheKeysGoToShowsTheBrightFrame)
+{
+    ui::focus(f->cmdOK);
+    QWidget *button = win->widget(f->cmdOK);
+    const QPoint band = button->mapTo(win, QPoint(0, button->height() / 2)) - QPoint(FocusFrame::Thickness / 2 + 1, 0);
+    const auto formBand = [&] {
+        QApplication::processEvents();
+        return QColor(win->grab().toImage().pixel(band));
+    };
+    EXPECT_EQ(formBand(), FocusFrame::colour());
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        waitFor([] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()) != nullptr; });
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        waitFor([&] { return box->focusWidget() == box->button(QMessageBox::Ok); });
+        QAbstractButton *ok = box->button(QMessageBox::Ok);
+        const QPoint boxBand = ok->mapTo(box, QPoint(0, ok->height() / 2)) - QPoint(FocusFrame::Thickness / 2 + 1, 0);
+        QApplication::processEvents();
+        EXPECT_EQ(QColor(box->grab().toImage().pixel(boxBand)), FocusFrame::colour()) << "the box's frame is bright";
+        EXPECT_EQ(formBand(), FocusFrame::dimColour()) << "the form's frame is dimmed under the box";
+        seen = true;
+        ok->click();
+    });
+    MsgBox("Data Must Save", Msg::OKOnly, "Varnock");
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(formBand(), FocusFrame::colour()) << "bright again once the box closed";
+}
+
 TEST_F(Desktop, TheFocusedControlDrawsAFrameThatFollowsTheFocus)
 {
     Control *controls[] = {&f->txtName, &f->optDirection(1), &f->cmdOK, &f->tglAuto, &f->cboMaterial, &f->lvwTickets,
