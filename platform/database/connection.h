@@ -12,6 +12,8 @@
 
 namespace vb {
 
+class Recordset;
+
 // Object states of the database objects.
 namespace ObjectState {
 constexpr int Closed = 0, Open = 1;
@@ -66,6 +68,9 @@ public:
     // Columns of a table or view in their order, and its key column if it has one.
     QStringList columnNames(const QString &table);
     QString keyColumn(const QString &table);
+    // True for a table whose rows have rowids a recordset can read them by
+    // (not a view, not WITHOUT ROWID, no column named like the rowid).
+    bool hasRowids(const QString &table);
 
     // The open connections of the process (the error hook rolls back theirs).
     static const std::vector<Connection *> &openConnections();
@@ -76,10 +81,17 @@ private:
         QStringList names;
         QHash<QString, db::ColumnKind> kinds;
         QString key;
+        bool rowids = false;
     };
     const TableInfo &tableInfo(const QString &table);
     void requireOpen() const;
     [[noreturn]] void fail(const QString &engineText);
+    // A statement that writes, run by a recordset that settles itself.
+    QSqlQuery runWriting(const Sql &statement, const Recordset *writer);
+    QSqlQuery execute(const Sql &statement);
+    // Lets the open recordsets of every connection to this file read what
+    // they still need before the file changes (see Recordset).
+    void settleReaders(int change, const QString &table, const Recordset *writer);
 
     QString m_name;
     QString m_fileName;
@@ -87,6 +99,7 @@ private:
     bool m_open = false;
     bool m_inTransaction = false;
     QHash<QString, TableInfo> m_tables;
+    std::vector<Recordset *> m_readers; // open recordsets on this connection
 };
 
 } // namespace vb

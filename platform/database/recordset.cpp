@@ -1,9 +1,12 @@
 #include "recordset.h"
 
 #include "connection.h"
+#include "querytext.h"
 #include "runtime/errors.h"
 
 #include <QRegularExpression>
+#include <QSqlError>
+#include <algorithm>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -63,19 +66,42 @@ void Field::setValue(const QVariant &value)
     m_rs->assign(m_index, value);
 }
 
-void Recordset::Open(const Sql &source, Connection &connection, int, int lockType, int)
-{
-    if (m_open)
-        throw RuntimeError(3705, QStringLiteral("Operation is not allowed when the object is open."));
-    QSqlQuery q = connection.run(source);
+namespace {
 
+RuntimeError closedObject()
+{
+    return RuntimeError(3704, QStringLiteral("Operation is not allowed when the object is closed."));
+}
+
+RuntimeError notInThisContext()
+{
+    return RuntimeError(3219, QStringLiteral("Operation is not allowed in this context."));
+}
+
+// Keys read per step of the key query, rows per step of any other query,
+// rows read by key at a time, and the rows kept in the cache.
+constexpr int KeyBatch = 4096;
+constexpr int RowBatch = 256;
+constexpr int PageRows = 64;
+constexpr int CacheRows = 2048;
+
+} // namespace
+
+Recordset::~Recordset()
+{
+    Close();
+}
+
+void Recordset::setUpColumns(const QSqlQuery &query, Connection &connection, const QString &target)
+{
     std::vector<Column> columns;
     QHash<QString, int> byName;
-    const QString target = tableOf(source.text());
     const QHash<QString, db::ColumnKind> targetKinds =
         target.isEmpty() ? QHash<QString, db::ColumnKind>() : connection.columnKinds(target);
-    const QSqlRecord rec = q.record();
-    for (int i = 0; i < rec.count(); ++i) {
+    const QSqlRecord rec = query.record();
+    // A keyed recordset's column query ends with the rowid it reads by.
+    const int count = m_keyed ? rec.count() - 1 : rec.count();
+    for (int i = 0; i < count; ++i) {
         const QSqlField f = rec.field(i);
         Column c;
         c.name = f.name();
@@ -92,46 +118,101 @@ void Recordset::Open(const Sql &source, Connection &connection, int, int lockTyp
             byName.insert(lower, i);
         columns.push_back(c);
     }
+    m_columns = std::move(columns);
+    m_byName = std::move(byName);
+}
 
-    std::vector<Row> rows;
-    while (q.next()) {
-        Row r;
-        r.raw.reserve(int(columns.size()));
-        r.values.reserve(int(columns.size()));
-        for (int i = 0; i < int(columns.size()); ++i) {
-            QVariant raw = q.value(i);
-            if (raw.isNull())
-                raw = QVariant();
-            r.values.append(db::fromStorage(raw, columns[size_t(i)].kind));
-            r.raw.append(raw);
-        }
-        rows.push_back(std::move(r));
+Recordset::Row Recordset::rowOf(const QSqlQuery &q) const
+{
+    Row r;
+    r.raw.reserve(int(m_columns.size()));
+    r.values.reserve(int(m_columns.size()));
+    for (int i = 0; i < int(m_columns.size()); ++i) {
+        QVariant raw = q.value(i);
+        if (raw.isNull())
+            raw = QVariant();
+        r.values.append(db::fromStorage(raw, m_columns[size_t(i)].kind));
+        r.raw.append(raw);
     }
-    q.finish();
+    return r;
+}
+
+void Recordset::Open(const Sql &source, Connection &connection, int cursorType, int lockType, int)
+{
+    if (m_open)
+        throw RuntimeError(3705, QStringLiteral("Operation is not allowed when the object is open."));
+    const db::PlainSelect plain = db::plainSelect(source.text());
+    m_keyed = plain.plain && connection.hasRowids(plain.table);
+    try {
+        if (m_keyed) {
+            // Nothing is read yet: the columns come from the by-key query
+            // over no keys; the keys are read when the rows are first looked at.
+            m_columnList = plain.columns;
+            m_tableAsWritten = plain.tableAsWritten;
+            m_target = plain.table;
+            QSqlQuery columns = connection.run(Sql(
+                QStringLiteral("SELECT %1, %2.rowid FROM %2 WHERE %2.rowid IN ()").arg(m_columnList, m_tableAsWritten)));
+            setUpColumns(columns, connection, m_target);
+            columns.finish();
+            m_reading = Sql(QStringLiteral("SELECT %1.rowid %2").arg(m_tableAsWritten, plain.fromOn), source.values());
+        } else {
+            m_target = tableOf(source.text());
+            m_reading = source;
+            m_query = std::make_unique<QSqlQuery>(connection.run(source));
+            m_started = true;
+            setUpColumns(*m_query, connection, m_target);
+        }
+    } catch (...) {
+        m_query.reset();
+        m_keyed = m_started = false;
+        m_columns.clear();
+        m_byName.clear();
+        throw;
+    }
 
     m_connection = &connection;
     m_source = source.text();
-    m_target = target;
     m_lockType = lockType;
-    m_columns = std::move(columns);
-    m_byName = std::move(byName);
-    m_rows = std::move(rows);
+    m_forwardOnly = cursorType == CursorType::ForwardOnly;
     m_pos = 0;
-    m_editing = m_adding = false;
+    m_editing = m_adding = m_onAdded = false;
+    m_detached = m_complete = false;
+    m_rowsRead = 0;
     m_open = true;
+    connection.m_readers.push_back(this);
 }
 
 void Recordset::Close()
 {
+    if (m_connection && !m_detached) {
+        auto &r = m_connection->m_readers;
+        r.erase(std::remove(r.begin(), r.end(), this), r.end());
+    }
+    m_query.reset();
     m_open = false;
     m_connection = nullptr;
+    m_detached = m_started = m_complete = m_keyed = m_onAdded = false;
     m_columns.clear();
     m_byName.clear();
+    m_reading = Sql();
+    m_keys.clear();
+    m_keys.shrink_to_fit();
+    m_added.clear();
+    m_addedSet.clear();
+    m_cache.clear();
     m_rows.clear();
+    m_dropped = 0;
     m_pos = 0;
     m_editing = m_adding = false;
     m_buffer = Row();
     m_changed.clear();
+}
+
+void Recordset::detach()
+{
+    m_query.reset();
+    m_detached = true;
+    m_connection = nullptr;
 }
 
 int Recordset::State() const
@@ -142,29 +223,214 @@ int Recordset::State() const
 void Recordset::requireOpen() const
 {
     if (!m_open)
-        throw RuntimeError(3704, QStringLiteral("Operation is not allowed when the object is closed."));
+        throw closedObject();
+}
+
+qint64 Recordset::known() const
+{
+    if (m_keyed)
+        return qint64(m_keys.size()) + (m_complete ? qint64(m_added.size()) : 0);
+    return m_dropped + qint64(m_rows.size());
+}
+
+void Recordset::readBatch()
+{
+    if (m_complete)
+        return;
+    if (m_detached || !m_connection)
+        throw closedObject();
+    if (!m_started) {
+        m_query = std::make_unique<QSqlQuery>(m_connection->run(m_reading));
+        m_started = true;
+    }
+    const int batch = m_keyed ? KeyBatch : RowBatch;
+    for (int i = 0; i < batch; ++i) {
+        if (!m_query->next()) {
+            const QSqlError error = m_query->lastError();
+            endQuery();
+            if (error.isValid())
+                m_connection->fail(error.databaseText().isEmpty() ? error.text() : error.databaseText());
+            return;
+        }
+        ++m_rowsRead;
+        if (m_keyed) {
+            // A row this recordset added before its keys were read is
+            // already listed after them.
+            const qint64 key = m_query->value(0).toLongLong();
+            if (!m_addedSet.contains(key))
+                m_keys.push_back(key);
+        } else {
+            m_rows.push_back(rowOf(*m_query));
+        }
+    }
+}
+
+void Recordset::endQuery()
+{
+    if (m_query)
+        m_query->finish();
+    m_query.reset();
+    m_complete = true;
+}
+
+bool Recordset::reach(qint64 index)
+{
+    while (!m_complete && known() <= index)
+        readBatch();
+    return index < known();
+}
+
+void Recordset::readAll()
+{
+    while (!m_complete)
+        readBatch();
+}
+
+qint64 Recordset::count()
+{
+    readAll();
+    return known();
+}
+
+void Recordset::settle(Change change, const QString &writtenTable)
+{
+    if (!m_open || m_complete || m_detached)
+        return;
+    bool now = m_started; // a half-read query holds the file's read lock
+    if (change == Change::Any)
+        now = true;
+    else if (change == Change::Table)
+        now = now || writtenTable.isEmpty() || writtenTable.compare(m_target, Qt::CaseInsensitive) == 0;
+    if (now)
+        readAll();
+}
+
+void Recordset::placeOnAdded()
+{
+    if (!m_onAdded)
+        return;
+    readAll();
+    m_onAdded = false;
+    m_pos = known() - 1;
+}
+
+qint64 Recordset::keyAt(qint64 index) const
+{
+    if (index < qint64(m_keys.size()))
+        return m_keys[size_t(index)];
+    return m_added.at(size_t(index - qint64(m_keys.size())));
+}
+
+void Recordset::readKeys(const std::vector<qint64> &keys)
+{
+    if (keys.empty())
+        return;
+    if (m_detached || !m_connection)
+        throw closedObject();
+    if (m_cache.size() + qsizetype(keys.size()) > CacheRows)
+        m_cache.clear();
+    QStringList marks;
+    QVariantList values;
+    for (qint64 k : keys) {
+        marks << QStringLiteral("?");
+        values << k;
+    }
+    QSqlQuery q = m_connection->run(Sql(QStringLiteral("SELECT %1, %2.rowid FROM %2 WHERE %2.rowid IN (%3)")
+                                            .arg(m_columnList, m_tableAsWritten, marks.join(QLatin1Char(','))),
+                                        values));
+    const int keyColumn = int(m_columns.size());
+    while (q.next()) {
+        m_cache.insert(q.value(keyColumn).toLongLong(), rowOf(q));
+        ++m_rowsRead;
+    }
+    q.finish();
+    // Keys the table no longer has: rows deleted since opening.
+    for (qint64 k : keys)
+        if (!m_cache.contains(k)) {
+            Row gone;
+            gone.deleted = true;
+            m_cache.insert(k, gone);
+        }
+}
+
+void Recordset::readPage(qint64 index)
+{
+    const qint64 first = index - index % PageRows;
+    const qint64 last = std::min(first + PageRows, known());
+    std::vector<qint64> keys;
+    for (qint64 i = first; i < last; ++i) {
+        const qint64 k = keyAt(i);
+        if (!m_cache.contains(k))
+            keys.push_back(k);
+    }
+    if (m_cache.size() + qsizetype(keys.size()) > CacheRows) {
+        m_cache.clear();
+        keys.clear();
+        for (qint64 i = first; i < last; ++i)
+            keys.push_back(keyAt(i));
+    }
+    readKeys(keys);
+}
+
+const Recordset::Row &Recordset::keyedRow(qint64 index)
+{
+    const qint64 key = keyAt(index);
+    auto it = m_cache.constFind(key);
+    if (it == m_cache.constEnd()) {
+        readPage(index);
+        it = m_cache.constFind(key);
+    }
+    return *it;
+}
+
+const Recordset::Row &Recordset::currentRow()
+{
+    if (m_onAdded) {
+        const qint64 key = m_added.back();
+        if (!m_cache.contains(key))
+            readKeys({key});
+        const Row &r = m_cache.find(key).value();
+        if (r.deleted)
+            throw noCurrentRecord();
+        return r;
+    }
+    if (m_pos < 0 || !reach(m_pos))
+        throw noCurrentRecord();
+    if (m_keyed) {
+        const Row &r = keyedRow(m_pos);
+        if (r.deleted)
+            throw noCurrentRecord();
+        return r;
+    }
+    if (m_pos < m_dropped)
+        throw noCurrentRecord();
+    return m_rows[size_t(m_pos - m_dropped)];
 }
 
 bool Recordset::Eof() const
 {
     requireOpen();
-    if (m_adding)
+    if (m_adding || m_onAdded)
         return false;
-    return m_rows.empty() || m_pos >= int(m_rows.size());
+    auto *self = const_cast<Recordset *>(this);
+    return !self->reach(std::max<qint64>(m_pos, 0));
 }
 
 bool Recordset::Bof() const
 {
     requireOpen();
-    if (m_adding)
+    if (m_adding || m_onAdded)
         return false;
-    return m_rows.empty() || m_pos < 0;
+    auto *self = const_cast<Recordset *>(this);
+    return m_pos < 0 || !self->reach(0);
 }
 
 int Recordset::RecordCount() const
 {
     requireOpen();
-    return int(m_rows.size());
+    if (m_forwardOnly && !m_keyed)
+        return -1;
+    return int(const_cast<Recordset *>(this)->count());
 }
 
 void Recordset::finishPendingEdit()
@@ -177,15 +443,22 @@ void Recordset::finishPendingEdit()
 void Recordset::MoveFirst()
 {
     requireOpen();
+    if (m_forwardOnly && !m_keyed && m_dropped > 0)
+        throw notInThisContext();
     finishPendingEdit();
+    m_onAdded = false;
     m_pos = 0;
 }
 
 void Recordset::MoveLast()
 {
     requireOpen();
+    if (m_forwardOnly && !m_keyed)
+        throw notInThisContext();
     finishPendingEdit();
-    m_pos = m_rows.empty() ? 0 : int(m_rows.size()) - 1;
+    m_onAdded = false;
+    const qint64 n = count();
+    m_pos = n == 0 ? 0 : n - 1;
 }
 
 void Recordset::MoveNext()
@@ -194,15 +467,25 @@ void Recordset::MoveNext()
     if (Eof())
         throw noCurrentRecord();
     finishPendingEdit();
+    placeOnAdded();
     ++m_pos;
+    if (m_forwardOnly && !m_keyed) {
+        while (m_dropped < m_pos && !m_rows.empty()) {
+            m_rows.pop_front();
+            ++m_dropped;
+        }
+    }
 }
 
 void Recordset::MovePrevious()
 {
     requireOpen();
+    if (m_forwardOnly && !m_keyed)
+        throw notInThisContext();
     if (Bof())
         throw noCurrentRecord();
     finishPendingEdit();
+    placeOnAdded();
     --m_pos;
 }
 
@@ -229,12 +512,6 @@ QString Recordset::fieldName(int index) const
     return m_columns.at(size_t(index)).name;
 }
 
-void Recordset::requireCurrent() const
-{
-    if (!m_adding && (m_pos < 0 || m_pos >= int(m_rows.size())))
-        throw noCurrentRecord();
-}
-
 void Recordset::requireWritable() const
 {
     requireOpen();
@@ -247,22 +524,25 @@ void Recordset::requireWritable() const
 QVariant Recordset::fieldValue(int index) const
 {
     requireOpen();
-    requireCurrent();
     if (m_editing)
         return m_buffer.values.at(index);
-    return m_rows.at(size_t(m_pos)).values.at(index);
+    return const_cast<Recordset *>(this)->currentRow().values.at(index);
 }
 
 void Recordset::assign(int index, const QVariant &value)
 {
     requireWritable();
-    requireCurrent();
+    if (!m_editing) {
+        const Row &current = currentRow();
+        if (m_keyed)
+            m_editKey = m_onAdded ? m_added.back() : keyAt(m_pos);
+        m_buffer = current;
+    }
     const Column &c = m_columns.at(size_t(index));
     if (!c.writable || m_target.isEmpty())
         throw RuntimeError::database(QStringLiteral("The field '%1' cannot be updated.").arg(c.name));
     const QVariant raw = db::toStorage(value, c.writeKind);
     if (!m_editing) {
-        m_buffer = m_rows.at(size_t(m_pos));
         m_changed.assign(m_columns.size(), false);
         m_editing = true;
     }
@@ -310,6 +590,8 @@ void Recordset::Update()
 
 void Recordset::insertRow()
 {
+    if (!m_connection)
+        throw closedObject();
     QStringList names, marks;
     QVariantList values;
     for (size_t i = 0; i < m_columns.size(); ++i) {
@@ -323,9 +605,24 @@ void Recordset::insertRow()
         ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_target))
         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
               .arg(quoted(m_target), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-    m_connection->run(Sql(text, values)).finish();
-    m_rows.push_back(m_buffer);
-    m_pos = int(m_rows.size()) - 1;
+    // A half-read query is read out first; one not yet run stays unread:
+    // its keys will leave out the row added here, which follows them.
+    if (m_started)
+        readAll();
+    QSqlQuery q = m_connection->runWriting(Sql(text, values), this);
+    const qint64 key = q.lastInsertId().toLongLong();
+    q.finish();
+    if (m_keyed) {
+        m_added.push_back(key);
+        m_addedSet.insert(key);
+        m_cache.remove(key);
+        m_onAdded = true;
+        if (m_complete)
+            placeOnAdded();
+    } else {
+        m_rows.push_back(m_buffer);
+        m_pos = known() - 1;
+    }
 }
 
 void Recordset::updateRow()
@@ -340,8 +637,38 @@ void Recordset::updateRow()
     }
     if (sets.isEmpty())
         return;
-    const Row &original = m_rows.at(size_t(m_pos));
+    if (!m_connection)
+        throw closedObject();
+    readAll();
 
+    if (m_keyed) {
+        // The row is found by its rowid; a new key value moves the rowid
+        // with it.
+        values << m_editKey;
+        const QString text = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=? RETURNING rowid")
+                                 .arg(quoted(m_target), sets.join(QLatin1Char(',')));
+        QSqlQuery q = m_connection->runWriting(Sql(text, values), this);
+        const bool found = q.next();
+        const qint64 key = found ? q.value(0).toLongLong() : m_editKey;
+        q.finish();
+        if (!found)
+            m_connection->fail(QStringLiteral("Row cannot be located for updating. Some values may have been "
+                                              "changed since it was last read."));
+        m_cache.remove(m_editKey);
+        if (key != m_editKey) {
+            for (qint64 &k : m_keys)
+                if (k == m_editKey)
+                    k = key;
+            for (qint64 &k : m_added)
+                if (k == m_editKey)
+                    k = key;
+            if (m_addedSet.remove(m_editKey))
+                m_addedSet.insert(key);
+        }
+        return;
+    }
+
+    const Row &original = currentRow();
     // The row is found by its key when the table has one and the query
     // carries it, else by all its original values.
     QString where;
@@ -366,13 +693,13 @@ void Recordset::updateRow()
     }
     const QString text = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
                              .arg(quoted(m_target), sets.join(QLatin1Char(',')), where);
-    QSqlQuery q = m_connection->run(Sql(text, values));
+    QSqlQuery q = m_connection->runWriting(Sql(text, values), this);
     const int affected = q.numRowsAffected();
     q.finish();
     if (affected == 0)
         m_connection->fail(QStringLiteral("Row cannot be located for updating. Some values may have been "
                                           "changed since it was last read."));
-    m_rows[size_t(m_pos)] = m_buffer;
+    m_rows[size_t(m_pos - m_dropped)] = m_buffer;
 }
 
 } // namespace vb
