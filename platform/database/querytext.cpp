@@ -169,6 +169,7 @@ PlainSelect plainSelect(const QString &statement)
     const int tableEnd = next < t.size() ? t[next].start : int(statement.size());
     p.tableAsWritten = statement.mid(t[table].start, tableEnd - t[table].start).trimmed();
     p.fromOn = statement.mid(t[from].start);
+    p.ordered = ordering;
     return p;
 }
 

@@ -15,6 +15,7 @@ struct PlainSelect {
     QString table;   // the table's name (unquoted)
     QString tableAsWritten;
     QString fromOn;  // the text from "from" to the end
+    bool ordered = false; // it has an "order by"
 };
 
 PlainSelect plainSelect(const QString &statement);

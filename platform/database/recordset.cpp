@@ -154,7 +154,13 @@ void Recordset::Open(const Sql &source, Connection &connection, int cursorType, 
                 QStringLiteral("SELECT %1, %2.rowid FROM %2 WHERE %2.rowid IN ()").arg(m_columnList, m_tableAsWritten)));
             setUpColumns(columns, connection, m_target);
             columns.finish();
-            m_reading = Sql(QStringLiteral("SELECT %1.rowid %2").arg(m_tableAsWritten, plain.fromOn), source.values());
+            // The keys come in the order the whole rows would: the engine
+            // may read the keys alone through another index, so the order
+            // is stated, ties and unordered queries in table (rowid) order.
+            m_reading = Sql(QStringLiteral("SELECT %1.rowid %2 %3 %1.rowid")
+                                .arg(m_tableAsWritten, plain.fromOn,
+                                     plain.ordered ? QStringLiteral(",") : QStringLiteral("ORDER BY")),
+                            source.values());
         } else {
             m_target = tableOf(source.text());
             m_reading = source;

@@ -321,3 +321,19 @@ TEST_F(Keyset, ClosingTheConnectionUnderAHalfReadRecordsetIsSafe)
     rs.Close();
     EXPECT_EQ(rs.State(), 0);
 }
+
+TEST_F(Keyset, KeysComeInTheOrderOfTheWholeRows)
+{
+    // The keys alone could be read through an index in another order.
+    QList<int> expected;
+    for (int n = 1; n <= Tickets; ++n)
+        if (QString::number(n).startsWith('1'))
+            expected << n;
+    Recordset rs;
+    rs.Open("select * from emp where truckno like 'GJ1%'", conn);
+    EXPECT_EQ(walk(rs), expected) << "no order: table order";
+    rs.Close();
+    // Rows that tie keep table order.
+    rs.Open(Sql("select * from emp where dt = ? order by dt", {QDate(2024, 1, 1)}), conn);
+    EXPECT_EQ(walk(rs), range(300, Tickets, 300));
+}
