@@ -142,7 +142,9 @@ void Recordset::Open(const Sql &source, Connection &connection, int cursorType, 
     if (m_open)
         throw RuntimeError(3705, QStringLiteral("Operation is not allowed when the object is open."));
     const db::PlainSelect plain = db::plainSelect(source.text());
-    m_keyed = plain.plain && connection.hasRowids(plain.table);
+    // A forward-only recordset is read straight through: keys would buy it
+    // nothing.
+    m_keyed = cursorType != CursorType::ForwardOnly && plain.plain && connection.hasRowids(plain.table);
     try {
         if (m_keyed) {
             // Nothing is read yet: the columns come from the by-key query
@@ -208,6 +210,7 @@ void Recordset::Close()
     m_cache.clear();
     m_rows.clear();
     m_dropped = 0;
+    m_skip = 0;
     m_pos = 0;
     m_editing = m_adding = false;
     m_buffer = Row();
@@ -248,6 +251,13 @@ void Recordset::readBatch()
     if (!m_started) {
         m_query = std::make_unique<QSqlQuery>(m_connection->run(m_reading));
         m_started = true;
+        // A forward-only query run again passes over the rows it gave.
+        for (; m_skip > 0; --m_skip)
+            if (!m_query->next()) {
+                m_skip = 0;
+                endQuery();
+                return;
+            }
     }
     const int batch = m_keyed ? KeyBatch : RowBatch;
     for (int i = 0; i < batch; ++i) {
@@ -302,6 +312,16 @@ void Recordset::settle(Change change, const QString &writtenTable)
 {
     if (!m_open || m_complete || m_detached)
         return;
+    if (m_forwardOnly) {
+        // Promises no rows as at opening: it lets go of the file and runs
+        // its query again when it reads on, passing the rows it gave.
+        if (m_query) {
+            m_query.reset();
+            m_started = false;
+            m_skip = known();
+        }
+        return;
+    }
     bool now = m_started; // a half-read query holds the file's read lock
     if (change == Change::Any)
         now = true;
@@ -434,7 +454,7 @@ bool Recordset::Bof() const
 int Recordset::RecordCount() const
 {
     requireOpen();
-    if (m_forwardOnly && !m_keyed)
+    if (m_forwardOnly)
         return -1;
     return int(const_cast<Recordset *>(this)->count());
 }
@@ -449,7 +469,7 @@ void Recordset::finishPendingEdit()
 void Recordset::MoveFirst()
 {
     requireOpen();
-    if (m_forwardOnly && !m_keyed && m_dropped > 0)
+    if (m_forwardOnly && m_dropped > 0)
         throw notInThisContext();
     finishPendingEdit();
     m_onAdded = false;
@@ -459,7 +479,7 @@ void Recordset::MoveFirst()
 void Recordset::MoveLast()
 {
     requireOpen();
-    if (m_forwardOnly && !m_keyed)
+    if (m_forwardOnly)
         throw notInThisContext();
     finishPendingEdit();
     m_onAdded = false;
@@ -475,7 +495,7 @@ void Recordset::MoveNext()
     finishPendingEdit();
     placeOnAdded();
     ++m_pos;
-    if (m_forwardOnly && !m_keyed) {
+    if (m_forwardOnly) {
         while (m_dropped < m_pos && !m_rows.empty()) {
             m_rows.pop_front();
             ++m_dropped;
@@ -486,7 +506,7 @@ void Recordset::MoveNext()
 void Recordset::MovePrevious()
 {
     requireOpen();
-    if (m_forwardOnly && !m_keyed)
+    if (m_forwardOnly)
         throw notInThisContext();
     if (Bof())
         throw noCurrentRecord();

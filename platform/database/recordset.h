@@ -12,7 +12,11 @@
 //   few pages of rows. A new row added and written reads no rows at all.
 // - Any other query (views, joins, aggregates, grouping, limits) is read a
 //   batch of rows at a time as the position moves, and the rows read are
-//   kept (a forward-only recordset keeps only the current one).
+//   kept.
+// - A forward-only recordset reads its query straight through and keeps
+//   only the rows not yet passed; when the file changes under it, it lets
+//   go of the query and runs it again where it left off (it promises no
+//   rows as at opening).
 // The rows stay those of the moment of opening: before anything changes
 // the database file (a statement that writes, on any connection to the
 // same file, or a rollback) every recordset that could be affected reads
@@ -94,7 +98,7 @@ public:
     bool Eof() const;
     bool Bof() const;
     // Reads the rest of the keys (or rows) to count them; -1 on a
-    // forward-only recordset over a query that is not served by key.
+    // forward-only recordset.
     int RecordCount() const;
     void MoveFirst();
     void MoveNext();
@@ -196,6 +200,7 @@ private:
     // Not keyed: the rows read; a forward-only one drops those passed.
     std::deque<Row> m_rows;
     qint64 m_dropped = 0;
+    qint64 m_skip = 0; // forward-only, run again: rows to pass over
 
     qint64 m_pos = 0;
     bool m_editing = false;

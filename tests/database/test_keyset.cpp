@@ -337,3 +337,23 @@ TEST_F(Keyset, KeysComeInTheOrderOfTheWholeRows)
     rs.Open(Sql("select * from emp where dt = ? order by dt", {QDate(2024, 1, 1)}), conn);
     EXPECT_EQ(walk(rs), range(300, Tickets, 300));
 }
+
+TEST_F(Keyset, ForwardOnlyLetsGoOfTheFileWhenItChangesAndReadsOnWhereItWas)
+{
+    Recordset rs;
+    rs.Open("select * from emp order by num", conn, vb::CursorType::ForwardOnly, vb::LockType::ReadOnly);
+    EXPECT_FALSE(rs.isKeyed());
+    QList<int> nums;
+    for (int i = 0; i < 300; ++i, rs.MoveNext())
+        nums << rs.value("num").toInt();
+    // A second connection could not commit while the query held the file.
+    Connection other;
+    other.Open(kAccessString);
+    vb::Command cmd;
+    cmd.setActiveConnection(other);
+    cmd.setCommandText(Sql("update emp set truckno='LATER' where num=?", {Tickets}));
+    EXPECT_EQ(cmd.Execute(), 1);
+    for (; !rs.Eof(); rs.MoveNext())
+        nums << rs.value("num").toInt();
+    EXPECT_EQ(nums, range(1, Tickets));
+}
