@@ -103,6 +103,18 @@ bool plainColumn(const std::vector<Token> &t, size_t from, size_t to)
     return false;
 }
 
+// The first of a match's captures that is not empty (one per way of
+// writing a name: quoted, bracketed, back-quoted or plain).
+QString firstCaptured(const QRegularExpressionMatch &m)
+{
+    if (!m.hasMatch())
+        return {};
+    for (int i = 1; i <= m.lastCapturedIndex(); ++i)
+        if (!m.captured(i).isEmpty())
+            return m.captured(i);
+    return {};
+}
+
 } // namespace
 
 PlainSelect plainSelect(const QString &statement)
@@ -187,13 +199,15 @@ QString writtenTable(const QString &statement)
                        "delete\\s+from)\\s+(?:\"([^\"]+)\"|\\[([^\\]]+)\\]|`([^`]+)`|([A-Za-z_][A-Za-z0-9_]*))"
                        "\\s*(?:$|[\\s(;])"),
         QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = writing.match(statement);
-    if (!m.hasMatch())
-        return {};
-    for (int i = 1; i <= 4; ++i)
-        if (!m.captured(i).isEmpty())
-            return m.captured(i);
-    return {};
+    return firstCaptured(writing.match(statement));
+}
+
+QString readTable(const QString &statement)
+{
+    static const QRegularExpression from(
+        QStringLiteral("\\bfrom\\s+(?:\"([^\"]+)\"|\\[([^\\]]+)\\]|([A-Za-z_][A-Za-z0-9_]*))"),
+        QRegularExpression::CaseInsensitiveOption);
+    return firstCaptured(from.match(statement));
 }
 
 } // namespace vb::db

@@ -20,6 +20,9 @@ struct PlainSelect {
 
 PlainSelect plainSelect(const QString &statement);
 
+// The table a query reads: the first name after "from"; empty when none.
+QString readTable(const QString &statement);
+
 // A statement that changes data (anything but select, pragma and explain).
 bool isWriting(const QString &statement);
 // The table an insert, update or delete writes; empty when not plain.

@@ -4,7 +4,6 @@
 #include "querytext.h"
 #include "runtime/errors.h"
 
-#include <QRegularExpression>
 #include <QSqlError>
 #include <algorithm>
 #include <QSqlField>
@@ -32,21 +31,6 @@ QString quoted(const QString &name)
     QString n = name;
     n.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + n + QLatin1Char('"');
-}
-
-// The table a query reads: the first name after FROM.
-QString tableOf(const QString &query)
-{
-    static const QRegularExpression from(
-        QStringLiteral("\\bfrom\\s+(?:\"([^\"]+)\"|\\[([^\\]]+)\\]|([A-Za-z_][A-Za-z0-9_]*))"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = from.match(query);
-    if (!m.hasMatch())
-        return {};
-    for (int i = 1; i <= 3; ++i)
-        if (!m.captured(i).isEmpty())
-            return m.captured(i);
-    return {};
 }
 
 } // namespace
@@ -164,7 +148,7 @@ void Recordset::Open(const Sql &source, Connection &connection, int cursorType, 
                                      plain.ordered ? QStringLiteral(",") : QStringLiteral("ORDER BY")),
                             source.values());
         } else {
-            m_target = tableOf(source.text());
+            m_target = db::readTable(source.text());
             m_reading = source;
             m_query = std::make_unique<QSqlQuery>(connection.run(source));
             m_started = true;
@@ -269,6 +253,7 @@ void Recordset::readBatch()
             return;
         }
         ++m_rowsRead;
+        ++s_rowsRead;
         if (m_keyed) {
             // A row this recordset added before its keys were read is
             // already listed after them.
@@ -368,6 +353,7 @@ void Recordset::readKeys(const std::vector<qint64> &keys)
     while (q.next()) {
         m_cache.insert(q.value(keyColumn).toLongLong(), rowOf(q));
         ++m_rowsRead;
+        ++s_rowsRead;
     }
     q.finish();
     // Keys the table no longer has: rows deleted since opening.

@@ -21,7 +21,9 @@
 // the database file (a statement that writes, on any connection to the
 // same file, or a rollback) every recordset that could be affected reads
 // the rest of its keys (or rows), and a query left half-read never holds
-// the file's read lock across a write or a commit. Keyed rows show their
+// the file's read lock across a write or a commit. (One gap: a recordset
+// that adds rows before it has read any key reads its keys at the next
+// change of its table, so that change's rows are among them.) Keyed rows show their
 // values when first read; a row deleted since opening whose values were
 // not yet read stays counted and raises 3021 when its fields are read.
 #include "columntypes.h"
@@ -91,6 +93,8 @@ public:
     // Rows read from the database so far (keyed pages and batches), for
     // checks that an operation reads no rows.
     qint64 rowsRead() const { return m_rowsRead; }
+    // The same over every recordset of the process so far.
+    static qint64 rowsReadByAll() { return s_rowsRead; }
     const QString &Source() const { return m_source; }
     int LockType() const { return m_lockType; }
 
@@ -186,6 +190,7 @@ private:
     bool m_started = false;
     bool m_complete = false;
     qint64 m_rowsRead = 0;
+    static inline qint64 s_rowsRead = 0;
 
     // Keyed.
     bool m_keyed = false;

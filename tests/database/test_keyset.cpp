@@ -16,12 +16,7 @@ namespace {
 
 template <class F> int errorNumber(F &&body)
 {
-    try {
-        body();
-    } catch (const RuntimeError &e) {
-        return e.number();
-    }
-    return 0;
+    return errorOf(body).number();
 }
 
 // More tickets than one batch of keys, one page of rows and the row cache.
