@@ -242,6 +242,7 @@ void Connection::Close()
     m_open = false;
     m_inTransaction = false;
     m_tables.clear();
+    m_columnRecords.clear();
 }
 
 void Connection::requireOpen() const
@@ -435,6 +436,19 @@ QString Connection::keyColumn(const QString &table)
 bool Connection::hasRowids(const QString &table)
 {
     return tableInfo(table).rowids;
+}
+
+QSqlRecord Connection::columnsOf(const QString &columnList, const QString &table)
+{
+    const QString key = columnList + QLatin1Char('\n') + table;
+    auto it = m_columnRecords.constFind(key);
+    if (it != m_columnRecords.constEnd())
+        return *it;
+    QSqlQuery q = run(Sql(QStringLiteral("SELECT %1, %2.rowid FROM %2 WHERE %2.rowid IN ()").arg(columnList, table)));
+    const QSqlRecord record = q.record();
+    q.finish();
+    m_columnRecords.insert(key, record);
+    return record;
 }
 
 const std::vector<Connection *> &Connection::openConnections()

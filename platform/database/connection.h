@@ -7,6 +7,7 @@
 
 #include <QHash>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 
@@ -71,6 +72,9 @@ public:
     // True for a table whose rows have rowids a recordset can read them by
     // (not a view, not WITHOUT ROWID, no column named like the rowid).
     bool hasRowids(const QString &table);
+    // The columns a column list gives on a table (as a query of it with
+    // its rowid last would), kept: the program never alters a table.
+    QSqlRecord columnsOf(const QString &columnList, const QString &table);
 
     // The open connections of the process (the error hook rolls back theirs).
     static const std::vector<Connection *> &openConnections();
@@ -100,6 +104,7 @@ private:
     bool m_inTransaction = false;
     QHash<QString, TableInfo> m_tables;
     std::vector<Recordset *> m_readers; // open recordsets on this connection
+    QHash<QString, QSqlRecord> m_columnRecords;
 };
 
 } // namespace vb

@@ -76,13 +76,12 @@ Recordset::~Recordset()
     Close();
 }
 
-void Recordset::setUpColumns(const QSqlQuery &query, Connection &connection, const QString &target)
+void Recordset::setUpColumns(const QSqlRecord &rec, Connection &connection, const QString &target)
 {
     std::vector<Column> columns;
     QHash<QString, int> byName;
     const QHash<QString, db::ColumnKind> targetKinds =
         target.isEmpty() ? QHash<QString, db::ColumnKind>() : connection.columnKinds(target);
-    const QSqlRecord rec = query.record();
     // A keyed recordset's column query ends with the rowid it reads by.
     const int count = m_keyed ? rec.count() - 1 : rec.count();
     for (int i = 0; i < count; ++i) {
@@ -131,28 +130,32 @@ void Recordset::Open(const Sql &source, Connection &connection, int cursorType, 
     m_keyed = cursorType != CursorType::ForwardOnly && plain.plain && connection.hasRowids(plain.table);
     try {
         if (m_keyed) {
-            // Nothing is read yet: the columns come from the by-key query
-            // over no keys; the keys are read when the rows are first looked at.
+            // Nothing is read yet: the columns are those of the query by
+            // key; the first page of rows (with their keys) is read when
+            // the rows are first looked at, the other keys in batches after.
             m_columnList = plain.columns;
             m_tableAsWritten = plain.tableAsWritten;
             m_target = plain.table;
-            QSqlQuery columns = connection.run(Sql(
-                QStringLiteral("SELECT %1, %2.rowid FROM %2 WHERE %2.rowid IN ()").arg(m_columnList, m_tableAsWritten)));
-            setUpColumns(columns, connection, m_target);
-            columns.finish();
-            // The keys come in the order the whole rows would: the engine
-            // may read the keys alone through another index, so the order
-            // is stated, ties and unordered queries in table (rowid) order.
-            m_reading = Sql(QStringLiteral("SELECT %1.rowid %2 %3 %1.rowid")
-                                .arg(m_tableAsWritten, plain.fromOn,
-                                     plain.ordered ? QStringLiteral(",") : QStringLiteral("ORDER BY")),
+            setUpColumns(connection.columnsOf(m_columnList, m_tableAsWritten), connection, m_target);
+            // Both reads state the order of the whole rows (the engine may
+            // read keys alone through another index), ties and unordered
+            // queries in table (rowid) order, so the second goes on where
+            // the first stopped.
+            const QString order = QStringLiteral("%1 %2 %3.rowid")
+                                      .arg(plain.fromOn, plain.ordered ? QStringLiteral(",") : QStringLiteral("ORDER BY"),
+                                           m_tableAsWritten);
+            m_firstPage = Sql(QStringLiteral("SELECT %1, %2.rowid %3 LIMIT %4")
+                                  .arg(m_columnList, m_tableAsWritten, order)
+                                  .arg(PageRows),
+                              source.values());
+            m_reading = Sql(QStringLiteral("SELECT %1.rowid %2 LIMIT -1 OFFSET %3").arg(m_tableAsWritten, order).arg(PageRows),
                             source.values());
         } else {
             m_target = db::readTable(source.text());
             m_reading = source;
             m_query = std::make_unique<QSqlQuery>(connection.run(source));
             m_started = true;
-            setUpColumns(*m_query, connection, m_target);
+            setUpColumns(m_query->record(), connection, m_target);
         }
     } catch (...) {
         m_query.reset();
@@ -187,6 +190,7 @@ void Recordset::Close()
     m_columns.clear();
     m_byName.clear();
     m_reading = Sql();
+    m_firstPage = Sql();
     m_keys.clear();
     m_keys.shrink_to_fit();
     m_added.clear();
@@ -232,7 +236,33 @@ void Recordset::readBatch()
         return;
     if (m_detached || !m_connection)
         throw closedObject();
-    if (!m_started) {
+    auto failed = [this](const QSqlError &error) {
+        if (error.isValid())
+            m_connection->fail(error.databaseText().isEmpty() ? error.text() : error.databaseText());
+    };
+    if (m_keyed && !m_started) {
+        QSqlQuery q = m_connection->run(m_firstPage);
+        m_started = true;
+        const int keyColumn = int(m_columns.size());
+        int rows = 0;
+        while (q.next()) {
+            ++rows;
+            ++m_rowsRead;
+            ++s_rowsRead;
+            const qint64 key = q.value(keyColumn).toLongLong();
+            if (m_addedSet.contains(key))
+                continue;
+            m_keys.push_back(key);
+            m_cache.insert(key, rowOf(q));
+        }
+        const QSqlError error = q.lastError();
+        q.finish();
+        if (rows < PageRows)
+            m_complete = true;
+        failed(error);
+        return;
+    }
+    if (!m_query) {
         m_query = std::make_unique<QSqlQuery>(m_connection->run(m_reading));
         m_started = true;
         // A forward-only query run again passes over the rows it gave.
@@ -248,8 +278,7 @@ void Recordset::readBatch()
         if (!m_query->next()) {
             const QSqlError error = m_query->lastError();
             endQuery();
-            if (error.isValid())
-                m_connection->fail(error.databaseText().isEmpty() ? error.text() : error.databaseText());
+            failed(error);
             return;
         }
         ++m_rowsRead;
@@ -302,12 +331,11 @@ void Recordset::settle(Change change, const QString &writtenTable)
         // its query again when it reads on, passing the rows it gave.
         if (m_query) {
             m_query.reset();
-            m_started = false;
             m_skip = known();
         }
         return;
     }
-    bool now = m_started; // a half-read query holds the file's read lock
+    bool now = m_query != nullptr; // a half-read query holds the file's read lock
     if (change == Change::Any)
         now = true;
     else if (change == Change::Table)
@@ -617,9 +645,9 @@ void Recordset::insertRow()
         ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_target))
         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
               .arg(quoted(m_target), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-    // A half-read query is read out first; one not yet run stays unread:
-    // its keys will leave out the row added here, which follows them.
-    if (m_started)
+    // A half-read query is read out first; keys not yet read stay unread:
+    // they will leave out the row added here, which follows them.
+    if (m_query)
         readAll();
     QSqlQuery q = m_connection->runWriting(Sql(text, values), this);
     const qint64 key = q.lastInsertId().toLongLong();

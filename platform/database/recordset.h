@@ -6,9 +6,9 @@
 // The cost follows what the form touches, not the size of the result:
 // - A plain query of one table ("select * from emp where ... order by ...")
 //   is served by key: opening reads nothing; the first look at the rows
-//   starts the query of the rows' keys (rowids), read a batch at a time as
-//   the position moves; the rows themselves are read by key a page at a
-//   time into a small cache. Memory is the keys read (8 bytes each) and a
+//   reads the first page of rows with their keys (rowids); the other keys
+//   are read a batch at a time as the position moves, and their rows by
+//   key a page at a time into a small cache. Memory is the keys read (8 bytes each) and a
 //   few pages of rows. A new row added and written reads no rows at all.
 // - Any other query (views, joins, aggregates, grouping, limits) is read a
 //   batch of rows at a time as the position moves, and the rows read are
@@ -32,6 +32,7 @@
 #include <QHash>
 #include <QSet>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -141,7 +142,7 @@ private:
         bool deleted = false; // keyed: gone from the table since opening
     };
 
-    void setUpColumns(const QSqlQuery &query, Connection &connection, const QString &target);
+    void setUpColumns(const QSqlRecord &record, Connection &connection, const QString &target);
     Row rowOf(const QSqlQuery &query) const;
     // The keys or rows read so far; all of them once the query is read out.
     qint64 known() const;
@@ -186,6 +187,7 @@ private:
     // The query being read: keys (keyed) or whole rows; it runs when first
     // needed and ends once read out.
     Sql m_reading;
+    Sql m_firstPage; // keyed: the first page of rows with their keys
     std::unique_ptr<QSqlQuery> m_query;
     bool m_started = false;
     bool m_complete = false;
