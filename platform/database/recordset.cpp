@@ -150,6 +150,7 @@ void Recordset::Open(const Sql &source, Connection &connection, int cursorType, 
                               source.values());
             m_reading = Sql(QStringLiteral("SELECT %1.rowid %2 LIMIT -1 OFFSET %3").arg(m_tableAsWritten, order).arg(PageRows),
                             source.values());
+            m_counting = Sql(QStringLiteral("SELECT count(*) %1").arg(plain.fromOn), source.values());
         } else {
             m_target = db::readTable(source.text());
             m_reading = source;
@@ -191,6 +192,8 @@ void Recordset::Close()
     m_byName.clear();
     m_reading = Sql();
     m_firstPage = Sql();
+    m_counting = Sql();
+    m_count = -1;
     m_keys.clear();
     m_keys.shrink_to_fit();
     m_added.clear();
@@ -470,7 +473,20 @@ int Recordset::RecordCount() const
     requireOpen();
     if (m_forwardOnly)
         return -1;
-    return int(const_cast<Recordset *>(this)->count());
+    auto *self = const_cast<Recordset *>(this);
+    // Keys not all read yet: the engine counts them. Until the table
+    // changes (which first reads the rest of the keys) the count is the
+    // keys'. Rows added here are counted with the keys read.
+    if (m_keyed && !m_complete && !m_query && m_added.empty()) {
+        if (m_count < 0) {
+            if (m_detached || !m_connection)
+                throw closedObject();
+            QSqlQuery q = m_connection->run(m_counting);
+            self->m_count = q.next() ? q.value(0).toLongLong() : 0;
+        }
+        return int(m_count);
+    }
+    return int(self->count());
 }
 
 void Recordset::finishPendingEdit()

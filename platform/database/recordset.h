@@ -102,8 +102,8 @@ public:
     // EOF and BOF of the original objects (EOF itself is a C macro).
     bool Eof() const;
     bool Bof() const;
-    // Reads the rest of the keys (or rows) to count them; -1 on a
-    // forward-only recordset.
+    // The number of rows: keys not yet read are counted by the engine,
+    // other rows are read to count them; -1 on a forward-only recordset.
     int RecordCount() const;
     void MoveFirst();
     void MoveNext();
@@ -188,6 +188,8 @@ private:
     // needed and ends once read out.
     Sql m_reading;
     Sql m_firstPage; // keyed: the first page of rows with their keys
+    Sql m_counting;  // keyed: the count of the keys
+    qint64 m_count = -1;
     std::unique_ptr<QSqlQuery> m_query;
     bool m_started = false;
     bool m_complete = false;

@@ -352,3 +352,14 @@ TEST_F(Keyset, ForwardOnlyLetsGoOfTheFileWhenItChangesAndReadsOnWhereItWas)
         nums << rs.value("num").toInt();
     EXPECT_EQ(nums, range(1, Tickets));
 }
+
+TEST_F(Keyset, TheCountNeedsNoKeysAndStaysThatOfTheOpening)
+{
+    Recordset rs;
+    rs.Open("select * from emp where num > 10 order by truckno", conn);
+    EXPECT_EQ(rs.RecordCount(), Tickets - 10);
+    EXPECT_EQ(rs.rowsRead(), 0);
+    execute(Sql("insert into emp (num) values (?)", {Tickets + 1}));
+    EXPECT_EQ(rs.RecordCount(), Tickets - 10);
+    EXPECT_EQ(walk(rs).size(), Tickets - 10);
+}
