@@ -371,6 +371,36 @@ Results run(const QString &name, const QString &databaseFile, const QDate &today
         raw.drop(9000000 + i);
     }
 
+    // The database layer alone, for the forms that walk large results: the
+    // last row of the whole ticket table, and every row of it.
+    {
+        Connection conn;
+        conn.Open(QString::fromLatin1(aminv::DefaultConnection));
+        for (int i = 0; i < repeat; ++i) {
+            measured(r["layer: last of all tickets (MoveLast)"], [&] {
+                Recordset rs;
+                rs.Open("select * from emp order by num", conn);
+                rs.MoveLast();
+                rs.value("truckno");
+            });
+            r["layer: last of all tickets (MoveLast)"].raw.push_back(
+                timed([&] { raw.read(QStringLiteral("select num from emp order by num")); }));
+        }
+        for (const auto &[action, cursor] : {std::pair{QStringLiteral("layer: every ticket, static"), CursorType::Static},
+                                             std::pair{QStringLiteral("layer: every ticket, forward-only"),
+                                                       CursorType::ForwardOnly}}) {
+            measured(r[action], [&, cursor = cursor] {
+                Recordset rs;
+                rs.Open("select * from emp order by num", conn, cursor, LockType::ReadOnly);
+                for (; !rs.Eof(); rs.MoveNext())
+                    for (int c = 0; c < rs.FieldCount(); ++c)
+                        rs.Fields(c).Value();
+            });
+            r[action].raw.push_back(timed([&] { raw.read(QStringLiteral("select * from emp order by num")); }));
+        }
+        conn.Close();
+    }
+
     // The ticket list (F5): open, a column-header sort, a Find.
     for (int i = 0; i < repeat; ++i) {
         QElapsedTimer clock;

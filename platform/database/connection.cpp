@@ -353,6 +353,19 @@ void Connection::settleReaders(int change, const QString &table, const Recordset
     }
 }
 
+QSqlQuery Connection::prepared(const QString &text)
+{
+    requireOpen();
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    q.setForwardOnly(true);
+    if (!q.prepare(text)) {
+        const QString error = engineText(q.lastError());
+        q = QSqlQuery();
+        fail(error);
+    }
+    return q;
+}
+
 QSqlQuery Connection::execute(const Sql &statement)
 {
     QSqlQuery q(QSqlDatabase::database(m_name, false));

@@ -93,6 +93,8 @@ private:
     // A statement that writes, run by a recordset that settles itself.
     QSqlQuery runWriting(const Sql &statement, const Recordset *writer);
     QSqlQuery execute(const Sql &statement);
+    // A reading statement prepared to be run many times.
+    QSqlQuery prepared(const QString &text);
     // Lets the open recordsets of every connection to this file read what
     // they still need before the file changes (see Recordset).
     void settleReaders(int change, const QString &table, const Recordset *writer);

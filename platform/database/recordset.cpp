@@ -185,6 +185,7 @@ void Recordset::Close()
         r.erase(std::remove(r.begin(), r.end(), this), r.end());
     }
     m_query.reset();
+    m_byKeys.reset();
     m_open = false;
     m_connection = nullptr;
     m_detached = m_started = m_complete = m_keyed = m_onAdded = false;
@@ -211,6 +212,7 @@ void Recordset::Close()
 void Recordset::detach()
 {
     m_query.reset();
+    m_byKeys.reset();
     m_detached = true;
     m_connection = nullptr;
 }
@@ -371,15 +373,24 @@ void Recordset::readKeys(const std::vector<qint64> &keys)
         throw closedObject();
     if (m_cache.size() + qsizetype(keys.size()) > CacheRows)
         m_cache.clear();
-    QStringList marks;
-    QVariantList values;
+    // One statement, prepared once, reads any set of keys.
+    if (!m_byKeys)
+        m_byKeys = std::make_unique<QSqlQuery>(m_connection->prepared(
+            QStringLiteral("SELECT %1, %2.rowid FROM %2 WHERE %2.rowid IN (SELECT value FROM json_each(?))")
+                .arg(m_columnList, m_tableAsWritten)));
+    QByteArray list = "[";
     for (qint64 k : keys) {
-        marks << QStringLiteral("?");
-        values << k;
+        if (list.size() > 1)
+            list += ',';
+        list += QByteArray::number(k);
     }
-    QSqlQuery q = m_connection->run(Sql(QStringLiteral("SELECT %1, %2.rowid FROM %2 WHERE %2.rowid IN (%3)")
-                                            .arg(m_columnList, m_tableAsWritten, marks.join(QLatin1Char(','))),
-                                        values));
+    list += ']';
+    QSqlQuery &q = *m_byKeys;
+    q.bindValue(0, QString::fromLatin1(list));
+    if (!q.exec()) {
+        const QSqlError error = q.lastError();
+        m_connection->fail(error.databaseText().isEmpty() ? error.text() : error.databaseText());
+    }
     const int keyColumn = int(m_columns.size());
     while (q.next()) {
         m_cache.insert(q.value(keyColumn).toLongLong(), rowOf(q));

@@ -191,6 +191,7 @@ private:
     Sql m_counting;  // keyed: the count of the keys
     qint64 m_count = -1;
     std::unique_ptr<QSqlQuery> m_query;
+    std::unique_ptr<QSqlQuery> m_byKeys; // keyed: reads rows by their keys
     bool m_started = false;
     bool m_complete = false;
     qint64 m_rowsRead = 0;
