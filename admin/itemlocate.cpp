@@ -63,7 +63,7 @@ void itemlocate::Form_Load()
     }
     rs.Close();
     ListView1.setSortOrder(0);
-    if (const ListItem *selected = ListView1.SelectedItem()) {
+    if (const std::optional<ListItem> selected = ListView1.SelectedItem()) {
         Text1.setText(selected->text);
         chosenNum = selected->column(NumColumn);
     }

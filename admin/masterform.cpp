@@ -97,9 +97,9 @@ void MasterForm::arrangeButtons(std::initializer_list<CommandButton *> own)
     });
 }
 
-Sql MasterForm::sql(const char *text, QVariantList values) const
+Sql MasterForm::sql(const QString &text, QVariantList values) const
 {
-    return Sql(QString::fromLatin1(text).replace(QLatin1String("truckmast"), QLatin1String(m_design.table)),
+    return Sql(QString(text).replace(QLatin1String("truckmast"), QLatin1String(m_design.table)),
                std::move(values));
 }
 
@@ -254,9 +254,8 @@ void MasterForm::txtFields_LostFocus(int Index)
 {
     if (Index != 2 || !addMode)
         return;
-    // Names compare without regard to case, as the original database did.
     Recordset &rs = aminv::mainRs();
-    rs.Open(sql("select * from truckmast where name=? collate nocase", {txtFields(2).Text()}), aminv::dbConn(),
+    rs.Open(sql("select * from truckmast where " + nameEquals("name"), {txtFields(2).Text()}), aminv::dbConn(),
             CursorType::Static, LockType::Optimistic, -1);
     if (rs.RecordCount() != 0) {
         MsgBox("Duplicate Name", Msg::OKOnly);

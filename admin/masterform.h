@@ -67,6 +67,6 @@ private:
     void ShowLast();
     // A statement of this member: the text is written for truckmast, and
     // every occurrence is replaced by the member's table.
-    vb::Sql sql(const char *text, QVariantList values = {}) const;
+    vb::Sql sql(const QString &text, QVariantList values = {}) const;
     QString nextNumber();
 };

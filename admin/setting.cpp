@@ -56,8 +56,6 @@ void setting::setTabOrder(std::initializer_list<Control *> first)
     for (Control *c : controls()) {
         if (std::find(first.begin(), first.end(), c) == first.end())
             c->setTabIndex(tab++);
-        if (c->kind() == ControlKind::OptionButton)
-            c->setTabStop(false);
     }
 }
 

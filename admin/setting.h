@@ -55,9 +55,8 @@ protected:
     static void optionFrame(vb::Frame &frame, const QString &caption, QRect at, vb::OptionButton &first,
                             const char *firstCaption, vb::OptionButton &second, const char *secondCaption,
                             int selected = 0, bool across = false);
-    // Tab order: the given controls first, then the rest. Options take no
-    // tab stop: the focus landing on one would select it, so the operator
-    // picks them with the mouse.
+    // Tab order: the given controls first, then the rest. Each option group
+    // is one tab stop (its selected option); the arrows pick within it.
     void setTabOrder(std::initializer_list<vb::Control *> first);
 
 private:

@@ -76,7 +76,7 @@ void QuilletForm1::Form_Load()
         if (!MSComm1.PortOpen())
             MSComm1.setPortOpen(true);
 
-        num.setText(nextTicketNumber());
+        num.setText(nextTicketNumber(false));
         fillNameLists(*this);
     });
 }
@@ -90,7 +90,7 @@ void QuilletForm1::Form_Unload(int &)
 
 // ---- keys and menus -------------------------------------------------------
 
-void QuilletForm1::Command3_Click() { host().shell(QStringLiteral("Calc.exe"), WinStyle::MinimizedFocus); }
+void QuilletForm1::Command3_Click() { startCalculator(QStringLiteral("Calc.exe"), WinStyle::MinimizedFocus); }
 
 void QuilletForm1::cmdDelete_Click() { showModeless("frmLogin3"); }
 void QuilletForm1::cmdSetting_Click() { showModeless("frmLogin1"); }

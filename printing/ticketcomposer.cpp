@@ -5,10 +5,12 @@
 
 #include "database/database.h"
 #include "runtime/convert.h"
+#include "runtime/programs.h"
 
 #include <QFile>
 #include <QPoint>
 #include <cmath>
+#include <memory>
 
 using namespace vb;
 
@@ -19,6 +21,42 @@ constexpr char CR = 13, LF = 10, SO = 14;
 // The copies asked for: a number, or 0 for an empty, cancelled or
 // non-numeric answer.
 double copiesOf(const QString &answer) { return isNumeric(answer) ? toDouble(answer) : 0; }
+
+// The copies of one ticket handed to the batch file. The runs go on while
+// the screen is used; once the last has ended, one box tells of those that
+// failed, with what the batch file gave as the reason.
+struct HandOff {
+    QString batch;
+    int copies = 0;  // started
+    int running = 0;
+    bool allStarted = false;
+    int failed = 0;
+    QStringList reasons;
+
+    void ended(const ProgramEnd &end)
+    {
+        --running;
+        if (end.failed) {
+            ++failed;
+            const QString reason = reasonOf(end);
+            if (!reasons.contains(reason))
+                reasons << reason;
+        }
+        reportWhenDone();
+    }
+    void reportWhenDone()
+    {
+        if (!allStarted || running > 0 || failed == 0)
+            return;
+        const QString what = failed == copies
+                                 ? QStringLiteral("%1 failed, the ticket was not printed:").arg(batch)
+                                 : QStringLiteral("%1 failed for %2 of %3 copies:").arg(batch).arg(failed).arg(copies);
+        failed = 0; // told once
+        MsgBox(what + QLatin1Char('\n') + reasons.join(QLatin1Char('\n')), Msg::OKOnly | Msg::Exclamation);
+    }
+};
+
+QString notPrinted(const QString &why) { return why + QStringLiteral(": the ticket was not printed"); }
 
 } // namespace
 
@@ -50,8 +88,8 @@ void TicketComposer::OKButton_Click()
     // Whatever fails (the file, the layout, a batch file), the form does not
     // stay behind: it closes and the error goes on to be reported.
     try {
-        compose();
-        printCopies();
+        if (compose())
+            printCopies();
     } catch (...) {
         Unload();
         throw;
@@ -59,11 +97,16 @@ void TicketComposer::OKButton_Click()
     Unload();
 }
 
-void TicketComposer::compose()
+bool TicketComposer::compose()
 {
     QFile file(QString::fromLatin1(FileName));
+    auto cannotWrite = [&] {
+        MsgBox(notPrinted(QStringLiteral("%1 cannot be written (%2)").arg(QString::fromLatin1(FileName), file.errorString())),
+               Msg::OKOnly | Msg::Exclamation);
+        return false;
+    };
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw RuntimeError(75, QStringLiteral("Path/File access error"));
+        return cannotWrite();
 
     Recordset &rs = aminv::mainRs();
     const double lines = val(Text1.Text());
@@ -96,15 +139,35 @@ void TicketComposer::compose()
         bytes += CR;
         bytes += LF;
         if (file.write(bytes) != bytes.size())
-            throw RuntimeError(75, QStringLiteral("Path/File access error"));
+            return cannotWrite();
     }
+    if (!file.flush())
+        return cannotWrite();
     file.close();
+    return true;
 }
 
 void TicketComposer::printCopies()
 {
     const double copies = copiesOf(InputBox("Enter No of Copy:-", QString(), "1", QPoint(0, 0)));
     const Form1 &main = app().form<Form1>(Form1::Name);
-    for (qint64 i = 1; i <= copies; ++i)
-        host().shell(main.prnusb ? QStringLiteral("uprint.bat") : QStringLiteral("dprint.bat"), WinStyle::Hide);
+    auto handOff = std::make_shared<HandOff>();
+    handOff->batch = main.prnusb ? QStringLiteral("uprint.bat") : QStringLiteral("dprint.bat");
+    for (qint64 i = 1; i <= copies; ++i) {
+        ++handOff->running;
+        ++handOff->copies;
+        try {
+            host().shellWatched(handOff->batch, WinStyle::Hide,
+                                [handOff](const ProgramEnd &end) { handOff->ended(end); });
+        } catch (const RuntimeError &e) {
+            --handOff->running;
+            --handOff->copies;
+            if (e.number() != RuntimeError::fileNotFound().number())
+                throw;
+            MsgBox(notPrinted(QStringLiteral("%1 was not found").arg(handOff->batch)), Msg::OKOnly | Msg::Exclamation);
+            break;
+        }
+    }
+    handOff->allStarted = true;
+    handOff->reportWhenDone();
 }

@@ -31,7 +31,8 @@ public:
     static constexpr const char *FileName = "slip.prn";
 
 private:
-    void compose();
+    // Writes the file; false (after saying so) when it cannot be written.
+    bool compose();
     void printCopies();
     int m_wideGapDivisor;
 };

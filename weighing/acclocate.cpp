@@ -4,6 +4,7 @@
 #include "form1.h"
 
 #include "database/database.h"
+#include "database/queryrows.h"
 
 #include "runtime/convert.h"
 
@@ -17,6 +18,19 @@ struct Closing {
     Recordset &rs;
     ~Closing() { rs.Close(); }
 };
+
+// Every list query reads emp: "select * from emp", then " WHERE" and the
+// search's condition, or nothing for every ticket.
+const QString ListFrom = QStringLiteral("select * from emp");
+const QString Where = QStringLiteral(" WHERE");
+Sql listQuery(const QString &filter, QVariantList values = {}) { return Sql(ListFrom + filter, std::move(values)); }
+Sql conditionOf(const Sql &listQuery)
+{
+    QString condition = listQuery.text().mid(ListFrom.size());
+    if (condition.startsWith(Where))
+        condition = condition.mid(Where.size());
+    return Sql(condition.trimmed(), listQuery.values());
+}
 
 // The leading number of a typed text, as a plain number for a statement.
 QVariant plainNumber(const QString &text) { return numberParam(numText(val(text))); }
@@ -90,42 +104,41 @@ void acclocate::wire()
 
 std::span<const acclocate::ListColumn> acclocate::listColumns() const { return Columns; }
 
-void acclocate::fillList(Recordset &rs)
+std::shared_ptr<QueryRows> acclocate::ticketRows(const Sql &query) const
+{
+    QStringList fields;
+    for (const ListColumn &c : listColumns())
+        fields << QLatin1String(c.field);
+    // Each row's key is "a" and its 1-based position in the query's result.
+    return std::make_shared<QueryRows>(aminv::dbConn(), "emp", conditionOf(query), fields,
+                                       [](int position) { return "a" + strNum(position + 1); });
+}
+
+void acclocate::fillList(std::shared_ptr<QueryRows> rows)
 {
     // Rows go in in the query's order; a sort the operator chose before is
     // not applied while filling.
     ListView1.setSorted(false);
     ListView1.clearItems();
     ListView1.clearColumns();
-    const std::span<const ListColumn> columns = listColumns();
-    for (const ListColumn &c : columns)
+    for (const ListColumn &c : listColumns())
         ListView1.addColumn(c.key, c.text, c.width);
-    int position = 0;
-    while (!rs.Eof()) {
-        ++position;
-        const int row = ListView1.addItem("a" + strNum(position), shown(rs.Fields(columns[0].field).Value()));
-        for (size_t i = 1; i < columns.size(); ++i)
-            ListView1.setSubItem(row, int(i), shown(rs.Fields(columns[i].field).Value()));
-        rs.MoveNext();
-    }
-    rs.Close();
+    ListView1.setRows(std::move(rows));
     ListView1.setSortOrder(0);
-    if (const ListItem *selected = ListView1.SelectedItem())
+    if (const std::optional<ListItem> selected = ListView1.SelectedItem())
         Text1.setText(selected->text);
 }
 
 void acclocate::Form_Load()
 {
-    Recordset &rs = aminv::mainRs();
-    Closing closing{rs};
-    rs.Open("select * from emp order by num", aminv::dbConn(), 3, 3, -1);
-    if (rs.Eof()) {
+    // Every ticket, in number order, as every list query's rows come.
+    std::shared_ptr<QueryRows> rows = ticketRows(listQuery(""));
+    if (rows->count() == 0) {
         MsgBox(" You must enter Ticket Entry", Msg::OKOnly);
-        rs.Close();
         Unload();
         return;
     }
-    fillList(rs);
+    fillList(std::move(rows));
 }
 
 void acclocate::cmdFind_Click()
@@ -133,20 +146,20 @@ void acclocate::cmdFind_Click()
     const QString field = Combo1.Text();
     const QString value = Text2.Text();
     if (field == "Truckno" || field == "TruckNo") {
-        mlistQuery = Sql("select * from emp WHERE  truckno =?", {value});
+        mlistQuery = listQuery(" WHERE  " + nameEquals("truckno"), {value});
     } else if (field == "Item") {
-        mlistQuery = Sql("select * from emp WHERE  material like ?", {"%" + value + "%"});
+        mlistQuery = listQuery(" WHERE  material like ?", {"%" + value + "%"});
     } else if (field == "Rece") {
-        mlistQuery = Sql("select * from emp WHERE  rece like ?", {"%" + value + "%"});
+        mlistQuery = listQuery(" WHERE  rece like ?", {"%" + value + "%"});
     } else if (field == "Sup") {
-        mlistQuery = Sql("select * from emp WHERE   sup like ?", {"%" + value + "%"});
+        mlistQuery = listQuery(" WHERE   sup like ?", {"%" + value + "%"});
     } else if (field == "num" || field == "Num") {
         if (!isNumeric(value)) {
             MsgBox("Enter a ticket number", Msg::OKOnly);
             Text2.SetFocus();
             return;
         }
-        mlistQuery = Sql("select * from emp WHERE   num=?", {numberParam(value)});
+        mlistQuery = listQuery(" WHERE   num=?", {numberParam(value)});
     } else if (field == "Dt") {
         QDate date;
         try {
@@ -168,32 +181,29 @@ void acclocate::cmdFind_Click()
         rs.Update();
         rs.Close();
         db.CommitTrans();
-        mlistQuery = Sql("select * from emp WHERE  bdate = (select st_dt from counter)");
+        mlistQuery = listQuery(" WHERE  bdate = (select st_dt from counter)");
     } else if (mlistQuery.isEmpty()) {
         // Nothing searched yet this run: list every ticket, as Reset does.
-        mlistQuery = Sql("select * from emp");
+        mlistQuery = listQuery("");
     }
     runListQuery();
 }
 
 void acclocate::Command3_Click()
 {
-    mlistQuery = Sql("select * from emp");
+    mlistQuery = listQuery("");
     runListQuery();
 }
 
 void acclocate::runListQuery()
 {
-    Recordset &rs = aminv::mainRs();
-    Closing closing{rs};
-    rs.Open(mlistQuery, aminv::dbConn(), 3, 3, -1);
-    if (rs.Eof()) {
+    std::shared_ptr<QueryRows> rows = ticketRows(mlistQuery);
+    if (rows->count() == 0) {
         MsgBox(" No RecordFound", Msg::OKOnly);
-        rs.Close();
         return;
     }
-    setCaption("Total Record Found" + QString::number(rs.RecordCount()));
-    fillList(rs);
+    setCaption("Total Record Found" + QString::number(rows->count()));
+    fillList(std::move(rows));
 }
 
 void acclocate::ListView1_ColumnClick(int column)

@@ -4,10 +4,11 @@
 #include "database/sql.h"
 #include "runtime/form.h"
 
+#include <memory>
 #include <span>
 
 namespace vb {
-class Recordset;
+class QueryRows;
 }
 
 class acclocate : public vb::Form
@@ -56,8 +57,10 @@ protected:
 private:
     void layout();
     void wire();
-    // Fills the list from the rows of the open main recordset and closes it.
-    void fillList(vb::Recordset &rs);
+    // The tickets a list query selects, read as the list shows them.
+    std::shared_ptr<vb::QueryRows> ticketRows(const vb::Sql &listQuery) const;
+    // Shows the rows in a fresh list.
+    void fillList(std::shared_ptr<vb::QueryRows> rows);
     // Runs the list query: the count in the caption and a fresh list, or
     // " No RecordFound" with the list as it was.
     void runListQuery();

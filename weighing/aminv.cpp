@@ -7,6 +7,7 @@
 #include "runtime/errors.h"
 #include "runtime/form.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -17,10 +18,24 @@ namespace aminv {
 
 namespace {
 
-std::unique_ptr<vb::Connection> g_dbConn;
-std::unique_ptr<vb::Recordset> g_mainRs;
-std::unique_ptr<vb::Recordset> g_auxRs;
-std::unique_ptr<vb::Command> g_sharedCmd;
+struct Shared {
+    std::unique_ptr<vb::Connection> dbConn;
+    std::unique_ptr<vb::Recordset> mainRs;
+    std::unique_ptr<vb::Recordset> auxRs;
+    std::unique_ptr<vb::Command> sharedCmd;
+};
+
+// Made once and never destroyed by the program's exit: the objects need Qt
+// SQL, whose own globals may be gone by then. They are released with the
+// application object instead (and by the main form's unload).
+Shared &shared()
+{
+    static Shared *objects = [] {
+        qAddPostRoutine(aminv::releaseAll);
+        return new Shared;
+    }();
+    return *objects;
+}
 
 template <class T> T &use(const std::unique_ptr<T> &p)
 {
@@ -49,7 +64,7 @@ void closeRecordsetsOnError()
         return;
     installed = true;
     vb::App::instance().addErrorHook([] {
-        for (auto *rs : {g_mainRs.get(), g_auxRs.get()})
+        for (auto *rs : {shared().mainRs.get(), shared().auxRs.get()})
             if (rs && rs->isOpen())
                 rs->Close();
     });
@@ -83,9 +98,12 @@ void addMissingIndexes(vb::Connection &conn)
 
 QString readFirstLine()
 {
-    QFile f(findFile(QStringLiteral("constr.TXT")));
-    if (!f.open(QIODevice::ReadOnly))
+    const QString name = findFile(QStringLiteral("constr.TXT"));
+    if (name.isEmpty())
         throw vb::RuntimeError::fileNotFound();
+    QFile f(name);
+    if (!f.open(QIODevice::ReadOnly))
+        throw vb::RuntimeError(75, QStringLiteral("%1 cannot be read: %2").arg(name, f.errorString()));
     const QByteArray bytes = f.readAll();
     if (bytes.isEmpty())
         throw vb::RuntimeError(62, QStringLiteral("Input past end of file"));
@@ -100,11 +118,11 @@ QString readFirstLine()
 
 } // namespace
 
-vb::Connection &dbConn() { return use(g_dbConn); }
-vb::Recordset &mainRs() { return use(g_mainRs); }
-vb::Recordset &auxRs() { return use(g_auxRs); }
-vb::Command &sharedCmd() { return use(g_sharedCmd); }
-bool connected() { return g_dbConn != nullptr; }
+vb::Connection &dbConn() { return use(shared().dbConn); }
+vb::Recordset &mainRs() { return use(shared().mainRs); }
+vb::Recordset &auxRs() { return use(shared().auxRs); }
+vb::Command &sharedCmd() { return use(shared().sharedCmd); }
+bool connected() { return shared().dbConn != nullptr; }
 
 void Main()
 {
@@ -120,12 +138,12 @@ void Main()
     conn->setCursorLocation(3);
     conn->Open(connection, QString(), QString(), -1);
     addMissingIndexes(*conn);
-    g_dbConn = std::move(conn);
+    shared().dbConn = std::move(conn);
 
-    g_mainRs = std::make_unique<vb::Recordset>();
-    g_auxRs = std::make_unique<vb::Recordset>();
-    g_sharedCmd = std::make_unique<vb::Command>();
-    g_sharedCmd->setActiveConnection(g_dbConn.get());
+    shared().mainRs = std::make_unique<vb::Recordset>();
+    shared().auxRs = std::make_unique<vb::Recordset>();
+    shared().sharedCmd = std::make_unique<vb::Command>();
+    shared().sharedCmd->setActiveConnection(shared().dbConn.get());
     closeRecordsetsOnError();
 
     vb::app().form(QStringLiteral("Form1")).Show(false);
@@ -136,22 +154,31 @@ void adoptShared(std::unique_ptr<vb::Connection> connection, std::unique_ptr<vb:
 {
     if (connection)
         addMissingIndexes(*connection);
-    g_dbConn = std::move(connection);
-    g_mainRs = std::move(main);
-    g_auxRs = std::move(aux);
-    g_sharedCmd = std::move(command);
+    shared().dbConn = std::move(connection);
+    shared().mainRs = std::move(main);
+    shared().auxRs = std::move(aux);
+    shared().sharedCmd = std::move(command);
     closeRecordsetsOnError();
+}
+
+void releaseAll()
+{
+    Shared &s = shared();
+    if (s.auxRs && s.auxRs->isOpen())
+        vb::skipError([&] { s.auxRs->Close(); });
+    s.auxRs.reset();
+    release();
 }
 
 void release()
 {
-    if (g_mainRs && g_mainRs->isOpen())
-        g_mainRs->Close();
-    g_mainRs.reset();
-    g_sharedCmd.reset();
-    if (g_dbConn)
-        g_dbConn->Close();
-    g_dbConn.reset();
+    if (shared().mainRs && shared().mainRs->isOpen())
+        shared().mainRs->Close();
+    shared().mainRs.reset();
+    shared().sharedCmd.reset();
+    if (shared().dbConn)
+        shared().dbConn->Close();
+    shared().dbConn.reset();
 }
 
 QVariant ConfirmBox(const QString &text)

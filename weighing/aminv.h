@@ -26,6 +26,8 @@ bool connected();
 void Main();
 // Form1's unload: releases dbConn, mainRs and sharedCmd (auxRs stays).
 void release();
+// Releases all four; runs at the latest when the application object goes.
+void releaseAll();
 // A start-up procedure of its own (the earlier edition's) makes the shared
 // objects itself and hands them over here.
 void adoptShared(std::unique_ptr<vb::Connection> connection, std::unique_ptr<vb::Recordset> main,

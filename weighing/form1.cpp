@@ -3,11 +3,13 @@
 
 #include "aminv.h"
 #include "indicator.h"
+#include "ticketnumber.h"
 
 #include "database/database.h"
 
 #include "runtime/convert.h"
 #include "runtime/errors.h"
+#include "runtime/programs.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -267,14 +269,57 @@ QString Form1::timeNow() const { return timeText(host().now().time()); }
 
 void Form1::showModal(const char *formName) { app().form(formName).Show(true); }
 
-QString Form1::nextTicketNumber()
+QString Form1::nextTicketNumber(bool sayWhenNone)
 {
     Recordset &rs = aminv::mainRs();
     rs.Open("select max(num)as num1 from emp", aminv::dbConn(), 3, 3, -1);
-    QVariant top = rs.Fields("num1").Value();
-    QString next = top.isNull() ? QStringLiteral("1") : numText(numberOf(top) + 1);
+    const QVariant top = rs.Fields("num1").Value();
     rs.Close();
-    return next;
+    if (auto next = ticketnumber::next(top))
+        return *next;
+    if (sayWhenNone)
+        MsgBox(ticketnumber::exhausted(), Msg::OKOnly);
+    return QString();
+}
+
+void Form1::backToNumber()
+{
+    m_keepTicket = true;
+    num.SetFocus();
+    // Called from a focus handler, the move ends after it; otherwise it is
+    // done (or the box could not take the focus).
+    if (ActiveControl())
+        m_keepTicket = false;
+}
+
+bool Form1::showsStoredTicket()
+{
+    const auto number = ticketnumber::parse(num.Text());
+    if (!number)
+        return false;
+    Recordset &rs = aminv::mainRs();
+    rs.Open(Sql("select * from emp where num=?", {*number}), aminv::dbConn(), 3, 3, -1);
+    struct Closing {
+        Recordset &rs;
+        ~Closing() { skipError([this] { rs.Close(); }); }
+    } closing{rs};
+    if (rs.Eof())
+        return false;
+    auto text = [&](const char *column) { return shown(rs.Fields(column).Value()); };
+    auto weight = [&](const char *column) {
+        const QVariant v = rs.Fields(column).Value();
+        return v.isNull() ? 0.0 : numberOf(v);
+    };
+    const TicketValues t = ticketOnScreen();
+    // The truck is stored upper-cased and the weights as numbers; a blank
+    // mark prints as an empty one.
+    return ucase(t.truck) == ucase(text("truckno")) && t.receiver == text("rece")
+        && t.material == text("material") && t.supplier == text("sup") && t.amount == text("rupee")
+        && val(t.gross) == weight("grosswt") && t.grossDate == text("grossdt")
+        && t.grossTime == text("grosstime") && val(t.tare) == weight("tarewt")
+        && t.tareDate == text("taredt") && t.tareTime == text("taretime") && val(t.net) == weight("netwt")
+        && t.grossMark.trimmed() == text("grossoral").trimmed()
+        && t.tareMark.trimmed() == text("tareoral").trimmed();
 }
 
 void Form1::lockTicket()
@@ -330,7 +375,9 @@ void Form1::Form_Load()
 
         ToggleButton1.setVisible(mweight != 0);
         Option1_Click(0);
-        num.setText(nextTicketNumber());
+        // The new ticket that the number box starts says it when there is
+        // no next number.
+        num.setText(nextTicketNumber(false));
 
         fillNameLists(*this);
 
@@ -364,12 +411,23 @@ void Form1::Form_KeyDown(int &KeyCode, int)
     }
 }
 
-void Form1::Command3_Click()
+void Form1::Command3_Click() { startCalculator(QStringLiteral("calc.exe"), WinStyle::NormalFocus); }
+
+void Form1::startCalculator(const QString &program, int windowStyle)
 {
+    // The calculator is outside the program: a missing one is named, and
+    // one that cannot run (none installed behind it) gives its reason.
     try {
-        host().shell(QStringLiteral("calc.exe"), WinStyle::NormalFocus);
+        host().shellWatched(program, windowStyle, [program](const ProgramEnd &end) {
+            if (!end.failed)
+                return;
+            MsgBox(QStringLiteral("%1 failed:\n%2").arg(program, reasonOf(end)));
+        });
     } catch (const RuntimeError &e) {
-        MsgBox(e.description());
+        if (e.number() == RuntimeError::fileNotFound().number())
+            MsgBox(QStringLiteral("%1: %2 (no calculator is installed)").arg(e.description(), program));
+        else
+            MsgBox(e.description());
     }
 }
 
@@ -514,6 +572,11 @@ void Form1::Text1_Change()
 
 void Form1::num_GotFocus()
 {
+    if (m_keepTicket) {
+        m_keepTicket = false;
+        num.setSelLength(10);
+        return;
+    }
     if (mmachtyp == "1")
         MSComm1_OnComm();
     else if (mmachtyp == "3")
@@ -550,13 +613,18 @@ void Form1::num_GotFocus()
 void Form1::num_LostFocus()
 {
     dbAddnewFlag = true;
-    // An empty box looks up ticket 1; text that is not a number is a ticket
-    // that is not stored, so the screen stays a new ticket under it.
+    // An empty box looks up ticket 1. A number that no ticket can have is
+    // refused here, before anything is typed under it; the box keeps the
+    // focus and the screen keeps what it shows.
     const QString typed = num.Text().isEmpty() ? QStringLiteral("1") : num.Text();
-    if (!isNumeric(typed))
+    const auto number = ticketnumber::parse(typed);
+    if (!number) {
+        MsgBox(ticketnumber::problem(typed), Msg::OKOnly);
+        backToNumber();
         return;
+    }
     Recordset &rs = aminv::mainRs();
-    rs.Open(Sql("select * from emp where num=?", {toDouble(typed)}), aminv::dbConn(), 3, 3, -1);
+    rs.Open(Sql("select * from emp where num=?", {*number}), aminv::dbConn(), 3, 3, -1);
     if (rs.RecordCount() == 0) {
         rs.Close();
         return;
@@ -646,7 +714,7 @@ void Form1::Combo4_GotFocus()
 void Form1::Combo4_Click()
 {
     Recordset &rs = aminv::mainRs();
-    rs.Open(Sql("select * from truckmast where upper(name)=?", {ucase(Combo4.Text())}), aminv::dbConn(), 3, 3, -1);
+    rs.Open(Sql("select * from truckmast where " + nameEquals("name"), {Combo4.Text()}), aminv::dbConn(), 3, 3, -1);
     if (rs.RecordCount() != 0 && mstage == 1)
         txtFields(4).setText(shown(rs.Fields("tarewt").Value()));
     rs.Close();

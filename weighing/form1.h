@@ -141,11 +141,20 @@ protected:
     double weightOf(int index) const;
     QString dateNow() const;
     QString timeNow() const;
-    // Next ticket number: highest stored + 1, or 1 for an empty table.
-    QString nextTicketNumber();
+    // Next ticket number: highest stored + 1, or 1 for an empty table; ""
+    // (after saying so) when the highest stored number leaves none.
+    QString nextTicketNumber(bool sayWhenNone = true);
+    // The focus goes back to the number box without starting a new ticket
+    // there: what is typed stays on screen.
+    void backToNumber();
+    // The ticket on screen is a stored one, as stored.
+    bool showsStoredTicket();
     void lockTicket();
+    // Starts the calculator; a failure is shown, naming it.
+    void startCalculator(const QString &program, int windowStyle);
     // The save's print-data refill, inside its own transaction.
     virtual void refillAfterSave();
 
     QByteArray m_commData; // what the Normal handler last read
+    bool m_keepTicket = false; // the number box's next focus keeps the ticket
 };

@@ -6,6 +6,9 @@
 
 #include "runtime/convert.h"
 
+#include <QRegularExpression>
+#include <utility>
+
 using namespace vb;
 
 namespace {
@@ -25,9 +28,18 @@ QString bound(const char *query)
     return text;
 }
 
-// The leading number of a typed text (0 when there is none), as a plain
-// number for the statement.
+// The leading number of a typed text, as a plain number for the statement.
 QVariant plainNumber(const QString &text) { return numberParam(numText(val(text))); }
+
+// The text begins with a number (blanks aside): a box without one would
+// count as 0 and widen the deletion down to the lowest ticket.
+bool holdsNumber(const QString &text)
+{
+    QString t = text;
+    t.remove(QRegularExpression(QStringLiteral("[ \\t\\r\\n]")));
+    static const QRegularExpression leading(QStringLiteral("^([+-]?(\\d|\\.\\d)|&[HhOo][0-9A-Fa-f])"));
+    return leading.match(t).hasMatch();
+}
 
 } // namespace
 
@@ -65,6 +77,12 @@ void frmdelete::Form_Load()
 
 void frmdelete::OKButton_Click()
 {
+    for (auto [box, name] : {std::pair<TextBox *, const char *>{&Text1, "Start No"}, {&Text2, "End No"}})
+        if (!holdsNumber(box->Text())) {
+            MsgBox(QStringLiteral("%1 must be a number").arg(QLatin1String(name)), Msg::OKOnly);
+            box->SetFocus();
+            return;
+        }
     if (MsgBox("Are you sure to delete this series", Msg::YesNo) != Msg::Yes)
         return;
     Command &cmd = aminv::sharedCmd();

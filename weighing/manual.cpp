@@ -1,4 +1,5 @@
 #include "manual.h"
+#include "ticketnumber.h"
 #include "ticketscreen.h"
 
 #include "aminv.h"
@@ -232,7 +233,7 @@ void manual::txtFields_KeyPress(int Index, int &KeyAscii)
 void manual::Combo4_LostFocus()
 {
     Recordset &rs = aminv::mainRs();
-    rs.Open(Sql("select * from truckmast where upper(name)= ?", {ucase(Combo4.Text())}), aminv::dbConn(), 3, 3,
+    rs.Open(Sql("select * from truckmast where " + nameEquals("name"), {Combo4.Text()}), aminv::dbConn(), 3, 3,
             -1);
     if (rs.RecordCount() != 0)
         txtFields(4).setText(shown(rs.Fields("tarewt").Value()));
@@ -326,8 +327,11 @@ void manual::PreviewAndReset()
     Recordset &rs = aminv::mainRs();
     rs.Open("select max(num)as num1 from emp", aminv::dbConn(), 3, 3, -1);
     const QVariant top = rs.Fields("num1").Value();
-    num.setText(top.isNull() ? QStringLiteral("1") : numText(std::floor(numberOf(top)) + 1));
     rs.Close();
+    const auto next = ticketnumber::next(top);
+    if (!next)
+        MsgBox(ticketnumber::exhausted(), Msg::OKOnly);
+    num.setText(next.value_or(QString()));
 
     for (TextEditable *t : std::initializer_list<TextEditable *>{
              &Combo1, &Combo2, &Combo3, &Combo4, &txtFields(2), &txtFields(3), &txtFields(4), &txtFields(5),

@@ -155,17 +155,44 @@ Connection::~Connection()
     }
 }
 
-void Connection::Open(const QString &connectionString, const QString &, const QString &, int)
+void Connection::Open(const QString &connectionString, const QString &user, const QString &password,
+                      int options)
 {
     if (m_open)
         throw objectOpen();
+    m_openFailure.reset();
+    try {
+        openFile(connectionString, user, password, options);
+    } catch (const RuntimeError &e) {
+        m_openFailure = e;
+        throw;
+    }
+}
+
+void Connection::openFile(const QString &connectionString, const QString &, const QString &, int)
+{
     const ConnectionTarget target = parseConnectionString(connectionString);
 
-    const QFileInfo info(QDir::current(), target.file);
+    QFileInfo info(QDir::current(), target.file);
+    if (!info.exists()) {
+        // File names are matched without regard to case, as on the system
+        // the connection strings were written for ("WT.MDB" finds "wt.mdb").
+        const QDir dir = info.absoluteDir();
+        for (const QString &entry : dir.entryList(QDir::Files))
+            if (entry.compare(info.fileName(), Qt::CaseInsensitive) == 0) {
+                info = QFileInfo(dir, entry);
+                break;
+            }
+    }
     if (!info.exists() || !info.isFile())
         throw RuntimeError::database(QStringLiteral("Could not find the database file '%1' (%2).")
                                          .arg(target.file, info.absoluteFilePath()));
     const QString path = info.absoluteFilePath();
+    // An empty file (a copy or restore that failed) would open as a new,
+    // empty database.
+    if (info.size() == 0)
+        throw RuntimeError::database(
+            QStringLiteral("'%1' is not a usable database: the file is empty (%2).").arg(target.file, path));
 
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
@@ -211,6 +238,7 @@ void Connection::Open(const QString &connectionString, const QString &, const QS
         }
     }
     m_fileName = path;
+    m_shownName = target.file;
     m_open = true;
     m_inTransaction = false;
     m_tables.clear();
@@ -220,6 +248,7 @@ void Connection::Open(const QString &connectionString, const QString &, const QS
 
 void Connection::Close()
 {
+    m_openFailure.reset();
     if (!m_open)
         return;
     if (m_inTransaction) {
@@ -247,6 +276,9 @@ void Connection::Close()
 
 void Connection::requireOpen() const
 {
+    // A connection whose opening failed says why it is closed.
+    if (!m_open && m_openFailure)
+        throw *m_openFailure;
     if (!m_open)
         throw RuntimeError(3704, QStringLiteral("Operation is not allowed when the object is closed."));
 }
@@ -262,7 +294,23 @@ void Connection::fail(const QString &engineText)
         q.exec(QStringLiteral("ROLLBACK"));
         m_inTransaction = false;
     }
-    throw RuntimeError::database(engineText);
+    throw RuntimeError::database(explained(engineText));
+}
+
+QString Connection::explained(const QString &engineText) const
+{
+    // The engine only says that it cannot write; the cause is the file's or
+    // its folder's permissions (the folder takes the journal of a change).
+    if (!engineText.contains(QLatin1String("readonly database"), Qt::CaseInsensitive))
+        return engineText;
+    const QFileInfo file(m_fileName);
+    if (!file.isWritable())
+        return QStringLiteral("%1: the file %2 is read-only").arg(engineText, m_fileName);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isWritable())
+        return QStringLiteral("%1: the folder %2 is read-only, so %3 cannot be changed there")
+            .arg(engineText, folder.absoluteFilePath(), m_shownName);
+    return engineText;
 }
 
 namespace {

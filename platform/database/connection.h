@@ -10,6 +10,9 @@
 #include <QSqlRecord>
 #include <QString>
 #include <QStringList>
+#include <optional>
+
+#include "runtime/errors.h"
 
 namespace vb {
 
@@ -44,8 +47,10 @@ public:
     void setCursorLocation(int location) { m_cursorLocation = location; }
 
     // Opens the database file the connection string names, relative to the
-    // current directory. A file that does not exist raises an error naming
-    // it; no file is ever created.
+    // current directory, its name matched without regard to case. A file
+    // that does not exist, or one that holds no database (such as an empty
+    // one), raises an error naming it; no file is ever created. Until the
+    // next Open or Close, using the connection raises that error again.
     void Open(const QString &connectionString, const QString &user = QString(),
               const QString &password = QString(), int options = -1);
     // Rolls back an open transaction, then closes.
@@ -98,9 +103,15 @@ private:
     // Lets the open recordsets of every connection to this file read what
     // they still need before the file changes (see Recordset).
     void settleReaders(int change, const QString &table, const Recordset *writer);
+    void openFile(const QString &connectionString, const QString &user, const QString &password,
+                  int options);
+    // The engine's text, with the cause when it can be told.
+    QString explained(const QString &engineText) const;
 
     QString m_name;
     QString m_fileName;
+    QString m_shownName; // the file as the connection string names it
+    std::optional<RuntimeError> m_openFailure;
     int m_cursorLocation = 2;
     bool m_open = false;
     bool m_inTransaction = false;

@@ -17,4 +17,6 @@ QVariant numberParam(const QString &text)
     return QVariant(v);
 }
 
+QString nameEquals(const QString &column) { return column + QStringLiteral("=?") + QLatin1String(IgnoringCase); }
+
 } // namespace vb

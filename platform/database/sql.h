@@ -44,4 +44,12 @@ private:
 // back as qlonglong, others as double.
 QVariant numberParam(const QString &text);
 
+// Follows a comparison of texts so that it ignores case, as the original
+// database compared text ("where name=? collate nocase").
+inline constexpr const char IgnoringCase[] = " collate nocase";
+
+// "column=?" for a name: equal without regard to case. Used for every
+// lookup of a truck, material, receiver or supplier by its name.
+QString nameEquals(const QString &column);
+
 } // namespace vb

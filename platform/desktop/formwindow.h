@@ -1,6 +1,7 @@
 #pragma once
 // A form shown as a real window. Each control becomes the matching widget
-// at its twips geometry (15 twips to the pixel). The widgets only show what
+// at its twips geometry (15 twips to the pixel, scaled with the window when
+// it is maximized). The widgets only show what
 // the controls hold: every key, click and focus change of the operator goes
 // through the runtime's input entry points, and the form's observer brings
 // each change back to the widget at once.
@@ -8,12 +9,15 @@
 
 #include <QHash>
 #include <QWidget>
+#include <algorithm>
 #include <map>
 
+class QLineEdit;
 class QTreeView;
 
 namespace vb {
 
+class FocusFrame;
 class ListViewModel;
 
 class FormWindow : public QWidget
@@ -36,8 +40,15 @@ public:
     void showForm();
     // Gives the keyboard focus to the widget of the form's active control.
     void syncFocus();
+    // The frame drawn around the focused control's widget.
+    FocusFrame *focusFrame() const { return m_focusFrame; }
 
     static constexpr int TwipsPerPixel = 15;
+    // Twips of the form to pixels of the window and back, with the
+    // window's scale; fonts grow and shrink by fontScale().
+    QRect toPixels(int left, int top, int width, int height) const;
+    QPointF toTwips(QPointF pixels) const;
+    double fontScale() const { return std::min(m_scaleX, m_scaleY); }
     // Colours as the forms store them (0x00BBGGRR, system colours with the
     // high bit set); invalid for a system colour that keeps the default.
     static QColor colour(uint32_t value, const QPalette &palette);
@@ -57,9 +68,13 @@ private:
     void build();
     QWidget *makeWidget(Control &c);
     void watch(QObject *part, Control &c);
+    void watchComboEdit(QLineEdit *edit, Control &c);
     void observe(Control *c, Change what);
     void refresh(Control &c);
     void refreshForm();
+    void maximize();
+    // Takes the scale from the window's size; true when it changed.
+    bool updateScale();
     void refreshSelection(Control &c);
     void reloadList(Control &c);
     void applyPalette(Control &c, QWidget *w);
@@ -74,8 +89,11 @@ private:
     std::map<const Control *, QWidget *> m_widgets;
     QHash<const QObject *, Control *> m_parts;
     std::map<const Control *, ListViewModel *> m_models;
+    FocusFrame *m_focusFrame = nullptr;
     int m_syncing = 0; // > 0 while the window mirrors the form
-    bool m_placed = false; // the first show has placed the window
+    // Pixels per design pixel: 1 for a window at its form's size, more or
+    // less for a maximized one, whose layout follows the window.
+    double m_scaleX = 1, m_scaleY = 1;
 };
 
 } // namespace vb

@@ -1,5 +1,7 @@
 #include "listviewmodel.h"
 
+#include "runtime/errors.h"
+
 #include <algorithm>
 
 namespace vb {
@@ -16,9 +18,15 @@ int ListViewModel::columnCount(const QModelIndex &parent) const { return parent.
 
 QVariant ListViewModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_list.count())
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= m_rows)
         return QVariant();
-    return m_list.item(index.row()).column(index.column());
+    // Rows of a source are read while the view paints; a row that cannot
+    // be read shows empty rather than ending the program.
+    try {
+        return m_list.item(index.row()).column(index.column());
+    } catch (const RuntimeError &) {
+        return QVariant();
+    }
 }
 
 QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -34,7 +42,11 @@ QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int
 void ListViewModel::reload()
 {
     beginResetModel();
-    m_rows = m_list.count();
+    try {
+        m_rows = m_list.count();
+    } catch (const RuntimeError &) {
+        m_rows = 0;
+    }
     m_columns = std::max(1, int(m_list.columns().size()));
     endResetModel();
 }

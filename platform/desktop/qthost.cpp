@@ -5,6 +5,7 @@
 
 #include "formwindow.h"
 #include "runtime/errors.h"
+#include "runtime/programs.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -20,6 +21,7 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -196,40 +198,24 @@ void QtHost::shell(const QString &program, int windowStyle)
 {
     Q_UNUSED(windowStyle); // the programs started here open no windows of ours
     QStringList words = QProcess::splitCommand(program.trimmed());
-    if (words.isEmpty())
+    const QString path = words.isEmpty() ? QString() : findProgram(words.takeFirst());
+    if (path.isEmpty() || !startDetached(path, words))
         throw RuntimeError::fileNotFound();
-    QString name = words.takeFirst();
-    // File names are matched without regard to case, as on the system the
-    // programs were written for ("Calc.exe" starts "calc.exe").
-    if (!name.contains(QLatin1Char('/')) && !QFileInfo::exists(name)) {
-        const QStringList entries = QDir::current().entryList(QDir::Files);
-        for (const QString &e : entries)
-            if (e.compare(name, Qt::CaseInsensitive) == 0) {
-                name = e;
-                break;
-            }
-    }
-    QFileInfo file(QDir::current().absoluteFilePath(name));
-    QString path;
-    if (file.isFile()) {
-        path = file.absoluteFilePath();
-    } else if (!name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'))) {
-        // A bare name is also looked for along the path, as Windows does.
-        path = QStandardPaths::findExecutable(name);
-    }
+}
+
+void QtHost::shellWatched(const QString &program, int windowStyle,
+                          std::function<void(const ProgramEnd &)> ended)
+{
+    Q_UNUSED(windowStyle);
+    QStringList words = QProcess::splitCommand(program.trimmed());
+    const QString path = words.isEmpty() ? QString() : findProgram(words.takeFirst());
     if (path.isEmpty())
         throw RuntimeError::fileNotFound();
-    bool started = false;
-    if (QFileInfo(path).isExecutable()) {
-        // Batch files and programs named for Windows run as themselves
-        // when they are executable here (a script called "uprint.bat").
-        started = QProcess::startDetached(path, words, QDir::currentPath());
-    } else {
-        started = QProcess::startDetached(QStringLiteral("/bin/sh"), QStringList{path} + words,
-                                          QDir::currentPath());
-    }
-    if (!started)
-        throw RuntimeError::fileNotFound();
+    QPointer<QtHost> alive(this);
+    startWatched(path, words, [alive, ended](const ProgramEnd &end) {
+        if (alive)
+            App::instance().dispatch([&] { ended(end); });
+    });
 }
 
 QDateTime QtHost::now() { return QDateTime::currentDateTime(); }
@@ -313,6 +299,14 @@ void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int dest
 
 // ---- forms --------------------------------------------------------------------------
 
+std::optional<QSize> QtHost::screenArea()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return std::nullopt;
+    return screen->availableGeometry().size() * FormWindow::TwipsPerPixel;
+}
+
 void QtHost::formShown(Form &form, bool modal)
 {
     FormWindow &w = window(form);
@@ -351,6 +345,13 @@ int QtHost::popupMenu(Form &form, Menu &menu)
 {
     FormWindow &w = window(form);
     QMenu popup(&w);
+    // The menu reads like the screen it pops up on: its buttons' font.
+    for (Control *c : form.controls())
+        if (c->kind() == ControlKind::CommandButton)
+            if (QWidget *b = w.widget(*c)) {
+                popup.setFont(b->font());
+                break;
+            }
     const auto &items = menu.items();
     for (size_t i = 0; i < items.size(); ++i) {
         const MenuItem &item = *items[i];

@@ -49,6 +49,8 @@ public:
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText,
                      std::optional<QPoint> pos) override;
     void shell(const QString &program, int windowStyle) override;
+    void shellWatched(const QString &program, int windowStyle,
+                      std::function<void(const ProgramEnd &)> ended) override;
     QDateTime now() override;
     double rnd() override;
     void doEvents() override;
@@ -58,6 +60,7 @@ public:
     // "No printer is installed". Window: a modeless print preview.
     void printReport(std::shared_ptr<const PrintDocument> document, int destination,
                      int copies) override;
+    std::optional<QSize> screenArea() override;
     void formShown(Form &form, bool modal) override;
     void formHidden(Form &form) override;
     void runModal(Form &form) override;

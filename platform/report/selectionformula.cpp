@@ -1,5 +1,6 @@
 #include "selectionformula.h"
 
+#include "database/sql.h"
 #include "runtime/convert.h"
 #include "runtime/errors.h"
 
@@ -225,14 +226,20 @@ private:
     }
     Condition comparison()
     {
+        const bool texts = peek().kind == Token::Text;
         Condition left = operand();
         if (peek().kind != Token::Op)
             fail(m_f, peek().pos,
                  QStringLiteral("a comparison (=, <>, <, >, <=, >=) expected, found '%1'").arg(describe(peek())));
         const QString op = next().text;
+        const bool textRight = peek().kind == Token::Text;
         Condition right = operand();
         Condition c;
         c.sql = QStringLiteral("%1 %2 %3").arg(left.sql, op, right.sql);
+        // Texts compare without regard to case, as the database the report
+        // files were made for compared them.
+        if (texts || textRight)
+            c.sql += QLatin1String(IgnoringCase);
         c.values = left.values + right.values;
         return c;
     }

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <algorithm>
+#include <cstdlib>
 
 namespace vb {
 
@@ -130,6 +131,7 @@ void TextEditable::setText(const QString &text)
     m_text.text = t;
     m_text.selStart = 0;
     m_text.selLength = 0;
+    m_text.caretAtStart = false;
     textChanged();
     changed();
     raise(onChange);
@@ -140,12 +142,33 @@ void TextEditable::setSelStart(int v)
     v = std::clamp(v, 0, int(m_text.text.size()));
     m_text.selStart = v;
     m_text.selLength = 0;
+    m_text.caretAtStart = false;
     changed(Change::Selection);
 }
 
 void TextEditable::setSelLength(int v)
 {
     m_text.selLength = std::clamp(v, 0, int(m_text.text.size()) - m_text.selStart);
+    m_text.caretAtStart = false;
+    changed(Change::Selection);
+}
+
+void TextEditable::moveCaret(int to, bool extend)
+{
+    to = std::clamp(to, 0, int(m_text.text.size()));
+    const int anchor = m_text.caretAtStart ? m_text.selStart + m_text.selLength : m_text.selStart;
+    const int from = extend ? anchor : to;
+    m_text.selStart = std::min(from, to);
+    m_text.selLength = std::abs(to - from);
+    m_text.caretAtStart = to < from;
+    changed(Change::Selection);
+}
+
+void TextEditable::selectAll()
+{
+    m_text.selStart = 0;
+    m_text.selLength = int(m_text.text.size());
+    m_text.caretAtStart = false;
     changed(Change::Selection);
 }
 
@@ -175,6 +198,7 @@ void TextEditable::replaceSelection(const QString &with)
     m_text.text = t;
     m_text.selStart = start + int(insert.size());
     m_text.selLength = 0;
+    m_text.caretAtStart = false;
     if (differs) {
         textChanged();
         changed();
@@ -424,6 +448,8 @@ void ListView::clearColumns()
 
 int ListView::addItem(const QString &key, const QString &text)
 {
+    if (m_p.rows)
+        clearItems();
     ListItem item{key, text, {}};
     int row = int(m_p.items.size());
     if (m_p.sorted && m_p.sortKey == 0) {
@@ -449,7 +475,7 @@ int ListView::addItem(const QString &key, const QString &text)
 
 void ListView::setSubItem(int row, int i, const QString &text)
 {
-    if (row < 0 || row >= count() || i < 1)
+    if (m_p.rows || row < 0 || row >= count() || i < 1)
         throw RuntimeError::invalidCall();
     auto &subs = m_p.items[size_t(row)].subItems;
     if (subs.size() < size_t(i))
@@ -461,28 +487,54 @@ void ListView::setSubItem(int row, int i, const QString &text)
 void ListView::clearItems()
 {
     m_p.items.clear();
+    m_p.rows.reset();
     m_p.selected = -1;
+    m_follow = {};
     changed(Change::Items);
 }
 
-const ListItem &ListView::item(int row) const
+void ListView::setRows(std::shared_ptr<ListRows> rows)
+{
+    m_p.items.clear();
+    m_p.rows = std::move(rows);
+    m_follow = {};
+    m_p.selected = m_p.rows && m_p.rows->count() > 0 ? 0 : -1;
+    changed(Change::Items);
+}
+
+int ListView::count() const { return m_p.rows ? m_p.rows->count() : int(m_p.items.size()); }
+
+ListItem ListView::item(int row) const
 {
     if (row < 0 || row >= count())
         throw RuntimeError::invalidCall();
-    return m_p.items[size_t(row)];
+    return m_p.rows ? m_p.rows->row(row) : m_p.items[size_t(row)];
+}
+
+int ListView::selectedRow() const
+{
+    if (m_follow.pending) {
+        m_follow.pending = false;
+        const_cast<ListView *>(this)->m_p.selected = m_p.rows ? m_p.rows->positionOf(m_follow.identity) : -1;
+    }
+    return m_p.selected;
 }
 
 void ListView::setSelectedRow(int row)
 {
     if (row < -1 || row >= count())
         throw RuntimeError::invalidCall();
+    m_follow = {};
     m_p.selected = row;
     changed(Change::Selection);
 }
 
-const ListItem *ListView::SelectedItem() const
+std::optional<ListItem> ListView::SelectedItem() const
 {
-    return m_p.selected < 0 ? nullptr : &m_p.items[size_t(m_p.selected)];
+    const int row = selectedRow();
+    if (row < 0)
+        return std::nullopt;
+    return item(row);
 }
 
 void ListView::setSortKey(int column)
@@ -506,12 +558,29 @@ void ListView::setSorted(bool v)
         sortNow();
 }
 
+void ListView::restoreDesign()
+{
+    WithProps::restoreDesign();
+    m_follow = {};
+}
+
 void ListView::sortNow()
 {
     // Stable, by the shown text of the sort column (text order: "10" < "9").
-    const ListItem *sel = SelectedItem();
-    ListItem selCopy = sel ? *sel : ListItem{};
     int key = m_p.sortKey;
+    if (m_p.rows) {
+        // The source sorts when next read, so the property writes of one
+        // column click cost one ordering.
+        if (!m_follow.pending && m_p.selected >= 0) {
+            m_follow.identity = m_p.rows->identity(m_p.selected);
+            m_follow.pending = true;
+        }
+        m_p.rows->sort(key, m_p.sortOrder != 0);
+        changed(Change::Items);
+        return;
+    }
+    const int selected = m_p.selected;
+    ListItem selCopy = selected >= 0 ? m_p.items[size_t(selected)] : ListItem{};
     if (m_p.sortOrder == 0)
         std::stable_sort(m_p.items.begin(), m_p.items.end(), [key](const ListItem &a, const ListItem &b) {
             return QString::compare(a.column(key), b.column(key), Qt::CaseInsensitive) < 0;
@@ -520,7 +589,7 @@ void ListView::sortNow()
         std::stable_sort(m_p.items.begin(), m_p.items.end(), [key](const ListItem &a, const ListItem &b) {
             return QString::compare(a.column(key), b.column(key), Qt::CaseInsensitive) > 0;
         });
-    if (sel) {
+    if (selected >= 0) {
         for (size_t i = 0; i < m_p.items.size(); ++i)
             if (m_p.items[i].key == selCopy.key && m_p.items[i].text == selCopy.text) {
                 m_p.selected = int(i);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <type_traits>
 #include <vector>
 
@@ -200,6 +201,12 @@ public:
     void typeChar(QChar ch);
     void backspace();
     void deleteForward();
+    // The caret: the end of the selection that moves with Shift and the
+    // arrows (a selection set by code has it at its end).
+    int caret() const { return m_text.caretAtStart ? m_text.selStart : m_text.selStart + m_text.selLength; }
+    // Moves the caret; with extend the other end of the selection stays.
+    void moveCaret(int to, bool extend);
+    void selectAll();
 
     void saveDesign() override { Control::saveDesign(); m_designText = m_text; }
     void restoreDesign() override { Control::restoreDesign(); m_text = m_designText; }
@@ -213,6 +220,7 @@ private:
         QString text;
         int selStart = 0, selLength = 0, maxLength = 0;
         bool locked = false;
+        bool caretAtStart = false;
     };
     State m_text, m_designText;
 };
@@ -251,6 +259,9 @@ public:
     void setAlignment(int v);
     bool Transparent() const { return m_p.transparent; }
     void setTransparent(bool v);
+    // Whether the caption is the one the form was designed with (where "&"
+    // marks an access key) rather than a value written at run time.
+    bool designCaption() const { return m_p.caption == m_d.caption; }
     std::function<void()> onChange;
 };
 
@@ -413,16 +424,38 @@ struct ListItem {
     QString column(int c) const;
 };
 
+// Rows that a list view shows without holding them, such as the rows of a
+// query: read by position as they come into view, and put in order by the
+// source itself.
+class ListRows
+{
+public:
+    virtual ~ListRows() = default;
+    virtual int count() = 0;
+    // The row at a position (0-based, below count()).
+    virtual ListItem row(int position) = 0;
+    // What names the row at a position whatever the order, and where the row
+    // so named stands now (-1 when it is gone).
+    virtual qint64 identity(int position) = 0;
+    virtual int positionOf(qint64 identity) = 0;
+    // Orders the rows by the shown text of a column (0 the row's own text)
+    // without regard to case; rows with equal texts keep their order. The
+    // work may wait until the rows are next read.
+    virtual void sort(int column, bool descending) = 0;
+};
+
 struct ListViewProps {
     std::vector<ColumnHeader> columns;
     std::vector<ListItem> items;
+    std::shared_ptr<ListRows> rows; // instead of items, when set
     int selected = -1;
     int sortKey = 0, sortOrder = 0;
     bool sorted = false;
 };
 
 // List view in report view: column headers, rows of text and sub-items,
-// one selected row, sorting by the text of the sort column.
+// one selected row, sorting by the text of the sort column. The rows are
+// either added one by one or read from a row source as they are needed.
 class ListView : public WithProps<ListViewProps, Control>
 {
 public:
@@ -438,15 +471,20 @@ public:
     int addItem(const QString &key, const QString &text);
     // Sets sub-item i (1-based) of the row at position row.
     void setSubItem(int row, int i, const QString &text);
+    // Drops every row (and the row source).
     void clearItems();
-    int count() const { return int(m_p.items.size()); }
-    const ListItem &item(int row) const;
+    // Shows the rows of a source in place of the added ones; the first row
+    // is selected, as when the first row is added.
+    void setRows(std::shared_ptr<ListRows> rows);
+    const std::shared_ptr<ListRows> &rows() const { return m_p.rows; }
+    int count() const;
+    ListItem item(int row) const;
 
     // Position of the selected row, -1 without one. Adding the first row
     // selects it.
-    int selectedRow() const { return m_p.selected; }
+    int selectedRow() const;
     void setSelectedRow(int row);
-    const ListItem *SelectedItem() const;
+    std::optional<ListItem> SelectedItem() const;
 
     int SortKey() const { return m_p.sortKey; }
     void setSortKey(int column);
@@ -459,9 +497,16 @@ public:
     std::function<void(int column)> onColumnClick;
     std::function<void(int row)> onItemClick;
 
+    void restoreDesign() override;
 
 private:
     void sortNow();
+    // A source sorts when it is next read; the selection then finds its row.
+    struct Follow {
+        bool pending = false;
+        qint64 identity = 0;
+    };
+    mutable Follow m_follow;
 };
 
 struct DatePickerProps {

@@ -170,6 +170,12 @@ void Form::Load()
     if (m_loaded)
         return;
     m_loaded = true;
+    // A centred form is placed on every load, before its Load runs: a Load
+    // that moves the form has the last word.
+    if (m_p.startUp == StartUp::CenterScreen && m_p.windowState == WindowState::Normal &&
+        App::instance().hasHost())
+        if (std::optional<QSize> area = App::instance().host().screenArea())
+            Move(std::max(0, (area->width() - m_p.width) / 2), std::max(0, (area->height() - m_p.height) / 2));
     // Timers of a loaded form run, shown or not.
     if (App::instance().hasHost())
         for (Control *c : m_controls)

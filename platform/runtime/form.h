@@ -20,8 +20,8 @@ namespace WindowState {
 constexpr int Normal = 0, Minimized = 1, Maximized = 2;
 }
 
-// Where a form's window first appears: at its Left and Top, or centred on
-// the screen (the host then writes the centred Left and Top back).
+// Where a form's window appears: at its Left and Top, or centred on the
+// screen each time it loads (before its Load, which may move it).
 namespace StartUp {
 constexpr int Manual = 0, CenterScreen = 2;
 }

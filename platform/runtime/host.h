@@ -4,7 +4,9 @@
 // answers with Qt; the scripted host answers from a test's script.
 #include <QDateTime>
 #include <QPoint>
+#include <QSize>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -15,6 +17,7 @@ namespace vb {
 class Form;
 class Menu;
 class Timer;
+struct ProgramEnd;
 
 // Message box buttons and answers.
 namespace Msg {
@@ -62,6 +65,10 @@ public:
     // Starts a program by its name relative to the current directory, not
     // waiting for it. A program that cannot be found raises error 53.
     virtual void shell(const QString &program, int windowStyle) = 0;
+    // Starts a program as shell does, and once it has ended runs ended as
+    // an event of its own (the screen is not held up meanwhile).
+    virtual void shellWatched(const QString &program, int windowStyle,
+                              std::function<void(const ProgramEnd &)> ended) = 0;
     virtual QDateTime now() = 0;
     // A random number in [0, 1).
     virtual double rnd() = 0;
@@ -75,6 +82,10 @@ public:
     // not waited for: several previews may be open at once).
     virtual void printReport(std::shared_ptr<const PrintDocument> document, int destination,
                              int copies) = 0;
+
+    // The screen's working area in twips, where forms are centred; none
+    // when there is no screen (forms then keep their Left and Top).
+    virtual std::optional<QSize> screenArea() { return std::nullopt; }
 
     // Forms and controls tell the host what it must mirror.
     virtual void formShown(Form &form, bool modal) = 0;

@@ -165,6 +165,51 @@ void tabMove(Form &form, bool back)
     }
 }
 
+// The editing keys of a text: the arrows, Home and End move the caret,
+// by words with Ctrl; with Shift the selection follows the caret. Without
+// Shift an arrow first drops a selection at its near end.
+void moveCaret(TextEditable &t, int keyCode, int shift)
+{
+    const QString &text = t.Text();
+    const int len = int(text.size());
+    const bool extend = shift & 1, words = shift & 2;
+    int pos = t.caret();
+    if (!extend && t.SelLength() > 0 && (keyCode == Key::Left || keyCode == Key::Right) && !words) {
+        t.moveCaret(keyCode == Key::Left ? t.SelStart() : t.SelStart() + t.SelLength(), false);
+        return;
+    }
+    auto space = [&](int i) { return text[i].isSpace(); };
+    switch (keyCode) {
+    case Key::Left:
+        if (!words) {
+            --pos;
+            break;
+        }
+        while (pos > 0 && space(pos - 1))
+            --pos;
+        while (pos > 0 && !space(pos - 1))
+            --pos;
+        break;
+    case Key::Right:
+        if (!words) {
+            ++pos;
+            break;
+        }
+        while (pos < len && !space(pos))
+            ++pos;
+        while (pos < len && space(pos))
+            ++pos;
+        break;
+    case Key::Home:
+        pos = 0;
+        break;
+    default:
+        pos = len;
+        break;
+    }
+    t.moveCaret(std::clamp(pos, 0, len), extend);
+}
+
 void typeOne(Form &form, QChar ch)
 {
     int shift = 0;
@@ -251,13 +296,8 @@ void press(Form &form, int keyCode, int shift)
                 arrowInGroup(*c, keyCode == Key::Right ? 1 : -1);
                 break;
             }
-            if (c && (c->kind() == ControlKind::TextBox || c->kind() == ControlKind::ComboBox)) {
-                auto *t = static_cast<TextEditable *>(c);
-                int pos = t->SelStart();
-                int len = int(t->Text().size());
-                int to = keyCode == Key::Left ? pos - 1 : keyCode == Key::Right ? pos + 1 : keyCode == Key::Home ? 0 : len;
-                t->setSelStart(std::clamp(to, 0, len));
-            }
+            if (c && (c->kind() == ControlKind::TextBox || c->kind() == ControlKind::ComboBox))
+                moveCaret(*static_cast<TextEditable *>(c), keyCode, shift);
             break;
         case Key::Up:
         case Key::Down:
@@ -277,6 +317,11 @@ void press(Form &form, int keyCode, int shift)
                 }
             }
             break;
+        case 'A':
+            // Ctrl+A selects the whole text.
+            if (code != 0 && (shift & 2) && c && (c->kind() == ControlKind::TextBox || c->kind() == ControlKind::ComboBox))
+                static_cast<TextEditable *>(c)->selectAll();
+            break;
         case Key::Space:
             if (keyPress(form, Key::Space) == Key::Space && c) {
                 if (TextEditable *t = editable(form.ActiveControl()))
@@ -290,6 +335,21 @@ void press(Form &form, int keyCode, int shift)
         }
         keyUp(form, keyCode, shift);
     });
+}
+
+QString cut(Form &form)
+{
+    QString taken;
+    run([&] {
+        TextEditable *t = editable(form.ActiveControl());
+        if (!t || t->SelLength() == 0)
+            return;
+        if (t->kind() == ControlKind::TextBox && !static_cast<TextBox *>(t)->PasswordChar().isNull())
+            return;
+        taken = t->SelText();
+        t->deleteForward();
+    });
+    return taken;
 }
 
 void click(Control &control)
@@ -346,7 +406,12 @@ void pickRow(ListView &list, int row)
 
 void clickColumn(ListView &list, int column)
 {
-    run([&] { Control::raise(list.onColumnClick, column); });
+    run([&] {
+        Control::raise(list.onColumnClick, column);
+        // A row source sorts when next read: read it here, so that a sort
+        // that fails is reported as the handler's error.
+        list.count();
+    });
 }
 
 void clickForm(Form &form, double x, double y, int button, int shift)

@@ -19,6 +19,9 @@ void typeInto(Control &control, const QString &text);
 // Enter presses the form's Default button and Esc its Cancel button;
 // otherwise Enter and Esc reach the control as KeyPress 13 and 27.
 void press(Form &form, int keyCode, int shift = 0);
+// Ctrl+X: takes the selection out of the focused text and returns it (a
+// password box gives nothing); Change runs. Ctrl+V is typing the text.
+QString cut(Form &form);
 // A mouse click: buttons, options, check boxes and toggles take the focus
 // and act; labels and frames run Click; menu items run Click.
 void click(Control &control);

@@ -2,14 +2,17 @@
 
 #include "runtime/errors.h"
 #include "runtime/input.h"
+#include "runtime/programs.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
 #include <QDir>
 #include <QFileInfo>
 
 namespace vb {
 
-ScriptedHost::ScriptedHost() : m_now(QDate(2024, 3, 5), QTime(10, 30, 0)) {}
+ScriptedHost::ScriptedHost() : m_runs(std::make_shared<QObject>()), m_now(QDate(2024, 3, 5), QTime(10, 30, 0)) {}
 
 ScriptedHost::~ScriptedHost()
 {
@@ -68,6 +71,38 @@ void ScriptedHost::shell(const QString &program, int windowStyle)
     if (!m_programs.count(program.toLower()) && !QFileInfo::exists(program))
         throw RuntimeError::fileNotFound();
     m_started.push_back({program, windowStyle});
+}
+
+void ScriptedHost::shellWatched(const QString &program, int windowStyle,
+                                std::function<void(const ProgramEnd &)> ended)
+{
+    const QString path = findProgram(program);
+    if (path.isEmpty() || !path.startsWith(QDir::currentPath())) {
+        if (!m_programs.count(program.toLower()))
+            throw RuntimeError::fileNotFound();
+        m_started.push_back({program, windowStyle});
+        ended(ProgramEnd{}); // a program that is only named ends at once, well
+        return;
+    }
+    m_started.push_back({program, windowStyle});
+    ++m_running;
+    std::weak_ptr<QObject> alive = m_runs;
+    startWatched(path, {}, [this, alive, ended](const ProgramEnd &end) {
+        if (alive.expired())
+            return; // the host has gone
+        --m_running;
+        App::instance().dispatch([&] { ended(end); });
+    });
+}
+
+bool ScriptedHost::waitForPrograms(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (m_running > 0 && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(5);
+    }
+    return m_running == 0;
 }
 
 void ScriptedHost::printReport(std::shared_ptr<const PrintDocument> document, int destination,

@@ -5,6 +5,7 @@
 #include "runtime/form.h"
 
 #include <QDateTime>
+#include <QObject>
 #include <QStringList>
 #include <deque>
 #include <functional>
@@ -53,8 +54,14 @@ public:
     // Acts inside a modal form when it is shown. Without a handler the
     // modal form is closed through its close box at once.
     void onModal(const QString &formName, std::function<void(Form &)> handler);
-    // Programs the shell finds (relative names); others raise error 53.
+    // Programs the shell finds (relative names) without running them: a
+    // watched one ends at once with success. A file of the name in the
+    // current directory is found too, and a watched start really runs it.
+    // Others raise error 53.
     void addProgram(const QString &name) { m_programs.insert(name.toLower()); }
+    // Lets events run until every program really run has ended and been
+    // reported; false when some still run after timeoutMs.
+    bool waitForPrograms(int timeoutMs = 20000);
 
     const std::vector<Box> &boxes() const { return m_boxes; }
     QStringList boxTexts() const;
@@ -85,6 +92,8 @@ public:
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText,
                      std::optional<QPoint> pos) override;
     void shell(const QString &program, int windowStyle) override;
+    void shellWatched(const QString &program, int windowStyle,
+                      std::function<void(const ProgramEnd &)> ended) override;
     QDateTime now() override { return m_now; }
     double rnd() override;
     void doEvents() override;
@@ -107,6 +116,8 @@ private:
     std::deque<QString> m_menuPicks;
     std::map<QString, std::function<void(Form &)>> m_modalHandlers;
     std::set<QString> m_programs;
+    std::shared_ptr<QObject> m_runs; // alive while the host is (programs' ends check it)
+    int m_running = 0;
     std::vector<Box> m_boxes;
     std::vector<Input> m_inputs;
     std::vector<Started> m_started;

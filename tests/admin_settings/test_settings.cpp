@@ -499,4 +499,25 @@ TEST_F(Settings, NewsettingStoresTheRowButLeavesTheMachineType)
     EXPECT_EQ(stored("select * from listvalue where type='machtyp'")["Name"], machBefore);
 }
 
+TEST_F(Settings, EachOptionGroupIsATabStopWhoseArrowsPickWithinIt)
+{
+    prepare({Sql("update counter set printstyle=?, printformat=?", {0, 1})});
+    const Row before = counter();
+    openForm<setting>([&](setting &f) {
+        ui::focus(f.CancelButton);
+        ui::press(f, Key::Tab);
+        EXPECT_EQ(f.ActiveControl(), &f.Option1(1)) << "Tab lands on the group's selected option";
+        ui::press(f, Key::Left);
+        EXPECT_EQ(f.ActiveControl(), &f.Option1(0));
+        EXPECT_TRUE(f.Option1(0).Value());
+        EXPECT_FALSE(f.Option1(1).Value());
+        ui::press(f, Key::Tab);
+        EXPECT_EQ(f.ActiveControl(), &f.Option3(0)) << "one stop per group";
+        ui::press(f, Key::Down);
+        EXPECT_TRUE(f.Option3(1).Value());
+        ui::click(f.CancelButton);
+    });
+    EXPECT_EQ(counter(), before) << "Cancel stores nothing";
+}
+
 } // namespace

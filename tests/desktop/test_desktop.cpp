@@ -1,5 +1,6 @@
 // The desktop host: a fixture form rendered as a real window and driven
 // with Qt's own key and mouse events.
+#include "desktop/focusframe.h"
 #include "desktop/formwindow.h"
 #include "desktop/qthost.h"
 #include "runtime/convert.h"
@@ -7,7 +8,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QScreen>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -26,6 +30,7 @@
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+#include <set>
 
 using namespace vb;
 using Log = std::vector<QString>;
@@ -63,6 +68,8 @@ public:
         cmdOK.setCaption("OK");
         cmdOK.setDefault(true);
         cmdOK.Move(6840, 1140, 1200, 375);
+        for (CommandButton *b : {&cmdOpen, &cmdOK})
+            b->setFont("Arial", 12, true);
         lvwTickets.Move(240, 1680, 7800, 3600);
         lvwTickets.addColumn("no", "Ticket", 1200);
         lvwTickets.addColumn("truck", "Truck", 2400);
@@ -74,6 +81,7 @@ public:
         }
         lblStatus.setCaption("Ready");
         lblStatus.Move(240, 5460, 7800, 255);
+        dtpFrom.Move(240, 5880, 2400, 315);
 
         for (Control *c : controls()) {
             Control *cc = c;
@@ -115,6 +123,7 @@ public:
     CommandButton cmdOK{this, "cmdOK"};
     ListView lvwTickets{this, "lvwTickets"};
     Label lblStatus{this, "lblStatus"};
+    DatePicker dtpFrom{this, "dtpFrom"};
     Timer tmrClock{this, "tmrClock", 10};
     Log log;
     int ticks = 0;
@@ -138,6 +147,20 @@ public:
     bool refuse = false;
 };
 
+// A dialog whose Load puts it in the top-left corner.
+class CornerForm : public Form
+{
+public:
+    CornerForm() : Form("frmCorner")
+    {
+        Move(0, 0, 4800, 3000);
+        onLoad = [this] {
+            setTop(0);
+            setLeft(0);
+        };
+    }
+};
+
 // Runs the event loop until the condition holds or the deadline passes.
 bool waitFor(const std::function<bool()> &condition, int ms = 10000)
 {
@@ -156,6 +179,7 @@ protected:
         host = std::make_unique<QtHost>();
         App::instance().registerForm("frmFixture", [] { return std::make_unique<Fixture>(); });
         App::instance().registerForm("frmModal", [] { return std::make_unique<ModalForm>(); });
+        App::instance().registerForm("frmCorner", [] { return std::make_unique<CornerForm>(); });
         f = &App::instance().form<Fixture>("frmFixture");
         f->Show();
         win = host->findWindow(*f);
@@ -206,6 +230,138 @@ TEST_F(Desktop, TypingRunsKeyPressThenChangeAndASwallowedKeyNeverReachesTheText)
     EXPECT_EQ(edit->text(), "b");
     EXPECT_EQ(edit->cursorPosition(), 0);
     EXPECT_EQ(f->txtName.SelStart(), 0);
+}
+
+TEST_F(Desktop, SelectionKeysSelectAndTypingReplacesTheSelection)
+{
+    struct Key {
+        int key;
+        Qt::KeyboardModifiers mods = Qt::NoModifier;
+    };
+    const Key end{Qt::Key_End}, home{Qt::Key_Home}, shiftHome{Qt::Key_Home, Qt::ShiftModifier},
+        shiftEnd{Qt::Key_End, Qt::ShiftModifier}, shiftLeft{Qt::Key_Left, Qt::ShiftModifier},
+        shiftRight{Qt::Key_Right, Qt::ShiftModifier}, ctrlA{Qt::Key_A, Qt::ControlModifier},
+        ctrlShiftLeft{Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier}, left{Qt::Key_Left},
+        del{Qt::Key_Delete}, back{Qt::Key_Backspace};
+    struct Case {
+        const char *before;
+        std::vector<Key> keys;
+        const char *typed, *after, *selected;
+    } cases[] = {
+        {"11480", {end, shiftHome}, "4321", "4321", "11480"},
+        {"Sand", {ctrlA}, "Coal", "Coal", "Sand"},
+        {"12345", {end, shiftLeft, shiftLeft}, "9", "1239", "45"},
+        {"12345", {home, shiftRight, shiftRight, shiftRight, shiftLeft}, "", "12345", "12"},
+        {"abc def", {home, shiftEnd, del}, "", "", ""},
+        {"abc def", {end, ctrlShiftLeft, back}, "", "abc ", ""},
+        {"12345", {home, shiftEnd, left}, "0", "012345", ""},
+        {"05/03/2025", {end, shiftHome}, "", "05/03/2025", "05/03/2025"},
+    };
+    QLineEdit *edit = widget<QLineEdit>(f->txtCode);
+    for (const Case &c : cases) {
+        f->txtCode.setText(c.before);
+        ui::focus(f->txtCode);
+        for (const Key &k : c.keys)
+            QTest::keyClick(edit, Qt::Key(k.key), k.mods);
+        EXPECT_EQ(edit->selectedText(), c.selected) << c.before << " the window shows the runtime's selection";
+        QTest::keyClicks(edit, c.typed);
+        EXPECT_EQ(f->txtCode.Text(), c.after) << c.before;
+        EXPECT_EQ(edit->text(), c.after) << c.before;
+    }
+    // Shift+Home leaves the caret at the start, where Shift+Right goes on.
+    f->txtCode.setText("abcd");
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_Home, Qt::ShiftModifier);
+    EXPECT_EQ(edit->cursorPosition(), 0);
+    QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(f->txtCode.SelText(), "bcd");
+    EXPECT_EQ(f->txtCode.SelStart(), 1);
+}
+
+TEST_F(Desktop, ClipboardKeysGoThroughTheRuntimeAndKeepPasswordsIn)
+{
+    QLineEdit *edit = widget<QLineEdit>(f->txtName);
+    f->txtName.setText("TRK 042");
+    ui::focus(f->txtName);
+    QTest::keyClick(edit, Qt::Key_Home);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(edit, Qt::Key_Right, Qt::ShiftModifier);
+    f->log.clear();
+    QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(f->txtName.Text(), " 042");
+    EXPECT_EQ(QApplication::clipboard()->text(), "TRK");
+    QTest::keyClick(edit, Qt::Key_End);
+    QApplication::clipboard()->setText("A#B");
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(f->txtName.Text(), " 042AB") << "pasted text passes KeyPress like typing";
+    EXPECT_TRUE(std::find(f->log.begin(), f->log.end(), "Change  042") != f->log.end());
+    // The older keys: Shift+Del cuts, Ctrl+Ins copies, Shift+Ins pastes.
+    QTest::keyClick(edit, Qt::Key_Home, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), " 042AB");
+    QTest::keyClick(edit, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(f->txtName.Text(), "");
+    QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(f->txtName.Text(), " 042AB 042AB");
+
+    // A password shows one "*" per character and never leaves the box.
+    f->txtCode.setPasswordChar('*');
+    f->txtCode.setText("secret");
+    QLineEdit *code = widget<QLineEdit>(f->txtCode);
+    EXPECT_EQ(code->text(), "******");
+    ui::focus(f->txtCode);
+    QApplication::clipboard()->setText("kept");
+    for (Qt::Key k : {Qt::Key_A, Qt::Key_C, Qt::Key_X})
+        QTest::keyClick(code, k, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "kept");
+    EXPECT_EQ(f->txtCode.Text(), "secret");
+    QTest::keyClicks(code, "ab");
+    EXPECT_EQ(f->txtCode.Text(), "ab") << "Ctrl+A selected it all";
+    EXPECT_EQ(code->text(), "**");
+}
+
+TEST_F(Desktop, AFocusKeepsTheSelectionTheTextHadOrAHandlerSet)
+{
+    QLineEdit *code = widget<QLineEdit>(f->txtCode);
+    f->txtCode.setText("C-17");
+    ui::focus(f->txtCode);
+    QTest::keyClick(code, Qt::Key_End);
+    QTest::keyClick(code, Qt::Key_Left);
+    ui::focus(f->txtName);
+    QTest::keyClick(widget<QLineEdit>(f->txtName), Qt::Key_Tab);
+    EXPECT_EQ(f->txtCode.SelStart(), 3) << "Tab brings the caret back where it was";
+    EXPECT_EQ(code->cursorPosition(), 3);
+    EXPECT_FALSE(code->hasSelectedText());
+
+    f->txtCode.onGotFocus = [this] {
+        f->txtCode.setSelStart(0);
+        f->txtCode.setSelLength(int(f->txtCode.Text().size()));
+    };
+    ui::focus(f->txtName);
+    QTest::keyClick(widget<QLineEdit>(f->txtName), Qt::Key_Tab);
+    EXPECT_EQ(code->selectedText(), "C-17") << "the handler's selection shows";
+    QTest::keyClicks(code, "D");
+    EXPECT_EQ(f->txtCode.Text(), "D");
+}
+
+TEST_F(Desktop, AComboShowsWhatWasTypedUntilAnItemIsPicked)
+{
+    QComboBox *combo = widget<QComboBox>(f->cboMaterial);
+    for (const char *typed : {"SAND", "coal", "Gr"}) {
+        f->cboMaterial.setText(QString());
+        ui::focus(f->cboMaterial);
+        QTest::keyClicks(combo->lineEdit(), typed);
+        EXPECT_EQ(combo->lineEdit()->text(), typed);
+        QTest::keyClick(combo->lineEdit(), Qt::Key_Tab);
+        EXPECT_NE(f->ActiveControl(), &f->cboMaterial);
+        QApplication::processEvents();
+        EXPECT_EQ(combo->lineEdit()->text(), typed) << "leaving the box keeps the typed text";
+        EXPECT_EQ(f->cboMaterial.Text(), typed);
+    }
+    emit combo->activated(0);
+    EXPECT_EQ(combo->lineEdit()->text(), "Sand");
+    EXPECT_EQ(f->cboMaterial.Text(), "Sand");
 }
 
 TEST_F(Desktop, FunctionKeysReachAPreviewingFormBeforeTheControl)
@@ -356,6 +512,8 @@ TEST_F(Desktop, PopupMenusAndInputBoxesAnswerWithThePick)
         auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         if (!popup)
             return;
+        EXPECT_EQ(popup->font().pointSizeF(), win->widget(f->cmdOK)->font().pointSizeF()) << "the screen's font";
+        EXPECT_EQ(popup->font().family(), win->widget(f->cmdOK)->font().family());
         popup->setActiveAction(popup->actions().at(2));
         QTest::keyClick(popup, Qt::Key_Return);
     });
@@ -506,6 +664,65 @@ TEST_F(Desktop, AHundredThousandRowsRenderThroughTheModel)
     EXPECT_EQ(tree->model()->rowCount(), 0);
 }
 
+// A million rows made up on demand; it records which rows were asked for.
+class MadeUpRows : public ListRows
+{
+public:
+    int count() override { return 1000000; }
+    ListItem row(int position) override
+    {
+        asked.insert(position);
+        const int n = at(position);
+        return {QString(), QString::number(n), {QStringLiteral("TRK %1").arg(n % 97)}};
+    }
+    qint64 identity(int position) override { return at(position); }
+    int positionOf(qint64 identity) override { return m_descending ? 999999 - int(identity) : int(identity); }
+    void sort(int, bool descending) override { m_descending = descending; }
+    std::set<int> asked;
+
+private:
+    int at(int position) const { return m_descending ? 999999 - position : position; }
+    bool m_descending = false;
+};
+
+TEST_F(Desktop, AMillionRowsFromASourceAreReadWhereTheyAreShown)
+{
+    ListView &list = f->lvwTickets;
+    auto rows = std::make_shared<MadeUpRows>();
+    list.setRows(rows);
+    QApplication::processEvents();
+    auto *tree = widget<QTreeView>(list);
+    EXPECT_EQ(tree->model()->rowCount(), 1000000);
+    EXPECT_EQ(list.selectedRow(), 0);
+    ui::focus(list);
+    QApplication::processEvents();
+
+    struct Step {
+        Qt::Key key;
+        int row; // -1: somewhere past the first page
+    } steps[] = {{Qt::Key_Down, 1}, {Qt::Key_PageDown, -1}, {Qt::Key_End, 999999}, {Qt::Key_Up, 999998},
+                 {Qt::Key_PageUp, -1}, {Qt::Key_Home, 0}};
+    for (const Step &s : steps) {
+        QTest::keyClick(tree, s.key);
+        QApplication::processEvents();
+        if (s.row >= 0)
+            EXPECT_EQ(list.selectedRow(), s.row) << s.key;
+        else
+            EXPECT_TRUE(list.selectedRow() > 1 && list.selectedRow() < 999998) << s.key;
+        EXPECT_EQ(tree->currentIndex().row(), list.selectedRow()) << s.key;
+    }
+    EXPECT_LT(rows->asked.size(), 400u) << "only rows in view are read";
+
+    list.setSelectedRow(5);
+    list.setSortOrder(1);
+    list.setSorted(true);
+    QApplication::processEvents();
+    EXPECT_EQ(list.selectedRow(), 999994) << "the selection follows its row";
+    EXPECT_EQ(tree->model()->index(0, 0).data().toString(), "999999");
+    EXPECT_EQ(tree->currentIndex().row(), 999994);
+    EXPECT_LT(rows->asked.size(), 600u);
+}
+
 TEST_F(Desktop, MessageBoxesAnswerWithTheButtonPicked)
 {
     struct Case {
@@ -561,6 +778,140 @@ TEST_F(Desktop, ShellStartsScriptsNamedForWindowsAndMissingOnesRaiseError53)
         EXPECT_EQ(e.number(), 53);
     }
     QDir::setCurrent(old);
+}
+
+TEST_F(Desktop, DialogsAreCentredEachTimeTheyLoadUnlessTheirLoadPlacesThem)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    struct Case {
+        const char *form;
+        bool centred;
+    } cases[] = {{"frmModal", true}, {"frmCorner", false}};
+    for (const Case &c : cases) {
+        Form &dialog = App::instance().form(c.form);
+        for (int showing = 1; showing <= 2; ++showing) {
+            dialog.Show();
+            FormWindow *w = host->findWindow(dialog);
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+            const QPoint expected = c.centred ? area.center() - QPoint(w->width() / 2, w->height() / 2) + QPoint(1, 1)
+                                              : area.topLeft();
+            EXPECT_LE((w->pos() - expected).manhattanLength(), 2)
+                << c.form << " showing " << showing << " at " << w->pos().x() << "," << w->pos().y();
+            ui::close(dialog);
+            EXPECT_FALSE(w->isVisible());
+        }
+    }
+}
+
+TEST_F(Desktop, TheFocusedControlDrawsAFrameThatFollowsTheFocus)
+{
+    Control *controls[] = {&f->txtName, &f->optDirection(1), &f->cmdOK, &f->tglAuto, &f->cboMaterial, &f->lvwTickets,
+                           &f->dtpFrom};
+    // A pixel inside the frame's bright band, left of the widget's middle.
+    const auto bandAt = [&](Control &c) {
+        QWidget *w = win->widget(c);
+        return w->mapTo(win, QPoint(0, w->height() / 2)) - QPoint(FocusFrame::Thickness / 2 + 1, 0);
+    };
+    Control *before = nullptr;
+    for (Control *c : controls) {
+        ui::focus(*c);
+        QApplication::processEvents();
+        const QImage shot = win->grab().toImage();
+        EXPECT_EQ(QColor(shot.pixel(bandAt(*c))), FocusFrame::colour()) << c->fullName().toStdString();
+        if (before)
+            EXPECT_NE(QColor(shot.pixel(bandAt(*before))), FocusFrame::colour())
+                << "the frame left " << before->fullName().toStdString();
+        before = c;
+    }
+    f->dtpFrom.setVisible(false);
+    EXPECT_TRUE(!win->focusFrame()->isVisible() || win->focusFrame()->followed() != win->widget(f->dtpFrom))
+        << "no frame around a hidden control";
+}
+
+TEST_F(Desktop, ADateTypedWithSlashesOrDigitsOnlyIsThatDate)
+{
+    struct Case {
+        const char *typed;
+        QDate date;
+    } cases[] = {{"05/03/2025", QDate(2025, 3, 5)}, {"12/03/2025", QDate(2025, 3, 12)},
+                 {"05032025", QDate(2025, 3, 5)}, {"31-12-2024", QDate(2024, 12, 31)}};
+    auto *edit = widget<QDateEdit>(f->dtpFrom);
+    for (const Case &c : cases) {
+        ui::focus(f->txtName);
+        QTest::keyClick(widget<QLineEdit>(f->txtName), Qt::Key_Tab);
+        ui::focus(f->dtpFrom);
+        QTest::keyClicks(edit, c.typed);
+        EXPECT_EQ(f->dtpFrom.Value(), c.date) << c.typed;
+    }
+}
+
+TEST_F(Desktop, ValuesShowAsStoredHiddenBoxesStayHiddenAndReadingsFit)
+{
+    // "&" in a value is a character; a design caption keeps its access key.
+    f->lblStatus.setCaption("O'Brien & Sons");
+    EXPECT_EQ(widget<QLabel>(f->lblStatus)->text(), "O'Brien & Sons");
+    EXPECT_EQ(widget<QLabel>(f->lblStatus)->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(widget<QLabel>(f->lblName)->text().contains("<u>N</u>ame:"));
+
+    // A system-coloured text on a colour of the form's own stays readable.
+    f->lblStatus.setBackColor(rgb(20, 30, 60));
+    EXPECT_EQ(widget<QLabel>(f->lblStatus)->palette().color(QPalette::WindowText), QColor(Qt::white));
+    f->lblStatus.setBackColor(rgb(250, 240, 200));
+    EXPECT_EQ(widget<QLabel>(f->lblStatus)->palette().color(QPalette::WindowText), QColor(Qt::black));
+    f->lblStatus.setForeColor(rgb(0, 0, 128));
+    EXPECT_EQ(widget<QLabel>(f->lblStatus)->palette().color(QPalette::WindowText), QColor(0, 0, 128))
+        << "a colour the form chose is kept";
+
+    // A receiving box placed off the form's edge is not seen but works.
+    f->txtCode.Move(-1800, 5000, 1920, 300);
+    EXPECT_FALSE(widget<QLineEdit>(f->txtCode)->isVisible());
+    f->txtCode.setText("ST,GS,  18740kg");
+    EXPECT_EQ(f->txtCode.Text(), "ST,GS,  18740kg");
+
+    // A reading wider than its label shrinks to fit instead of being cut.
+    f->lblStatus.setFont("DejaVu Sans Mono", 84, true);
+    f->lblStatus.Move(240, 1680, 7440, 2400);
+    for (const char *reading : {"8888", "-00187400", "123456789012"}) {
+        f->lblStatus.setCaption(reading);
+        QLabel *label = widget<QLabel>(f->lblStatus);
+        EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(reading), label->width()) << reading;
+        EXPECT_GT(label->font().pointSizeF(), 10) << reading;
+    }
+}
+
+TEST_F(Desktop, AMaximizedFormFillsTheScreenWithItsLayoutScaled)
+{
+    const QSize normal = win->size();
+    const QRect name = win->widget(f->txtName)->geometry();
+    const double points = win->widget(f->txtName)->font().pointSizeF();
+    f->setWindowState(WindowState::Maximized);
+    const QRect area = win->screen()->availableGeometry();
+    // The window's inside fills the screen's work area, less its frame.
+    ASSERT_TRUE(waitFor([&] { return win->frameGeometry().size() == area.size(); }, 2000))
+        << win->width() << "x" << win->height() << " in " << area.width() << "x" << area.height() << " state "
+        << int(win->windowState());
+    const double sx = double(win->width()) / normal.width(), sy = double(win->height()) / normal.height();
+    const QRect scaled = win->widget(f->txtName)->geometry();
+    EXPECT_NEAR(scaled.left(), name.left() * sx, 1.5);
+    EXPECT_NEAR(scaled.top(), name.top() * sy, 1.5);
+    EXPECT_NEAR(scaled.width(), name.width() * sx, 1.5);
+    EXPECT_NEAR(scaled.height(), name.height() * sy, 1.5);
+    EXPECT_NEAR(win->widget(f->txtName)->font().pointSizeF(), points * std::min(sx, sy), 0.01);
+    EXPECT_EQ(f->Width(), 8400) << "the form keeps its own size";
+
+    // Clicks come back in the form's twips.
+    Log mouse;
+    f->onMouseDown = [&](int, int, double x, double y) { mouse.push_back(QString("%1 %2").arg(x).arg(y)); };
+    QTest::mouseClick(win, Qt::LeftButton, {}, QPoint(int(300 * sx), int(400 * sy)));
+    ASSERT_EQ(mouse.size(), 1u);
+    const QStringList xy = mouse[0].split(' ');
+    EXPECT_NEAR(xy[0].toDouble(), 4500, 15);
+    EXPECT_NEAR(xy[1].toDouble(), 6000, 15);
+
+    f->setWindowState(WindowState::Normal);
+    ASSERT_TRUE(waitFor([&] { return win->size() == normal; }, 2000))
+        << win->width() << "x" << win->height() << " state " << int(win->windowState()) << " form " << f->Width();
+    EXPECT_EQ(win->widget(f->txtName)->geometry(), name) << "a normal window keeps its size";
 }
 
 TEST_F(Desktop, ScreenshotOfTheFixtureForm)

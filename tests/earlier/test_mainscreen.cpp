@@ -197,7 +197,7 @@ TEST_F(EarlierMainScreen, F1WithoutTheCalculatorReportsIt)
     QuilletForm1 &f = start();
     ui::press(f, Key::F1);
     EXPECT_TRUE(host.started().empty());
-    EXPECT_EQ(host.boxTexts(), QStringList({"File not found"}));
+    EXPECT_EQ(host.boxTexts(), QStringList({"File not found: Calc.exe (no calculator is installed)"}));
     EXPECT_TRUE(f.loaded()) << "the screen goes on";
 }
 

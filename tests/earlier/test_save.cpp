@@ -92,7 +92,8 @@ TEST_F(EarlierSaving, CancelAndAFailedTruckCheckStoreNothing)
     QuilletForm1 &f = startWindow();
     ticket(f, "4", "GJ17TT4521");
     save(f, false);
-    EXPECT_EQ(f.ActiveControl(), &f.num);
+    EXPECT_EQ(f.ActiveControl(), &f.Combo4) << "the focus stays where it was";
+    EXPECT_EQ(f.Combo4.Text(), "GJ17TT4521") << "the ticket stays on screen";
     EXPECT_TRUE(rows("select * from emp").isEmpty());
 
     ticket(f, "4", "");

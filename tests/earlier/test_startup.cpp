@@ -39,6 +39,8 @@ TEST_F(EarlierStartUp, WithoutTheDatabaseTheScreenOpensAfterOneErrorBox)
     EXPECT_TRUE(f->visible());
     EXPECT_FALSE(f->modal());
     ASSERT_EQ(host.boxes().size(), 1u) << host.boxTexts().join("; ").toStdString();
+    EXPECT_TRUE(host.boxes()[0].prompt.startsWith("Could not find the database file 'wt.mdb'"))
+        << "the box names the missing file: " << host.boxes()[0].prompt.toStdString();
     EXPECT_TRUE(aminv::connected()) << "the shared objects exist, with the connection closed";
     EXPECT_FALSE(aminv::dbConn().isOpen());
     EXPECT_FALSE(QFile::exists("wt.mdb")) << "no empty database is made in its place";

@@ -204,30 +204,94 @@ INSTANTIATE_TEST_SUITE_P(
                       CopiesCase{"trailing_letters", QString("2x"), true, {}}),
     [](const auto &info) { return std::string(info.param.what); });
 
-TEST_F(Composer, AMissingBatchFileIsReportedAndTheFormStillCloses)
+TEST_F(Composer, AMissingBatchFileIsNamedAndTheFormStillCloses)
 {
     host = {};
     vb::App::instance().setHost(&host); // no batch files this time
     setTotline(1);
     layout("prnvarprint", {{"Label1", 0, "ticket", 0, 312, 0, 1}});
-    print(previewprint::Name, "2");
-    EXPECT_EQ(app().lastErrorNumber(), 53);
-    ASSERT_EQ(host.boxes().size(), 1u);
-    EXPECT_EQ(host.boxes()[0].prompt, "File not found");
-    EXPECT_EQ(slip(), "ticket" + CRLF);
-    EXPECT_FALSE(app().form(previewprint::Name).loaded());
+    for (bool usb : {false, true}) {
+        print(previewprint::Name, "2", usb);
+        EXPECT_EQ(host.boxTexts(), QStringList{QString(usb ? "uprint.bat" : "dprint.bat") +
+                                               " was not found: the ticket was not printed"})
+            << "said once, not per copy";
+        EXPECT_EQ(slip(), "ticket" + CRLF);
+        EXPECT_FALSE(app().form(previewprint::Name).loaded());
+    }
 }
 
-TEST_F(Composer, AnUnwritableFileIsReportedAndNothingIsPrinted)
+TEST_F(Composer, AnUnwritableFileIsNamedAndNothingIsPrinted)
 {
     QDir().mkdir("slip.prn"); // a directory where the file should go
     setTotline(1);
     print(previewplain::Name);
-    EXPECT_EQ(app().lastErrorNumber(), 75);
+    ASSERT_EQ(host.boxes().size(), 1u);
+    const QString box = host.boxes()[0].prompt;
+    EXPECT_TRUE(box.startsWith("slip.prn cannot be written (")) << box.toStdString();
+    EXPECT_TRUE(box.endsWith("): the ticket was not printed")) << box.toStdString();
     EXPECT_TRUE(host.inputs().empty());
     EXPECT_TRUE(host.started().empty());
     EXPECT_FALSE(app().form(previewplain::Name).loaded());
 }
+
+// Batch files that really run: the composer does not wait for them, and
+// tells once the last copy has ended which failed and why.
+struct HandOffCase {
+    const char *what;
+    const char *script; // the body of the batch file
+    bool usb;
+    const char *copies;
+    const char *box; // nullptr: none
+};
+
+class HandOff : public Composer, public ::testing::WithParamInterface<HandOffCase>
+{
+};
+
+TEST_P(HandOff, ReportsAFailingBatchFileWithItsReason)
+{
+    const HandOffCase &c = GetParam();
+    const QString batch = c.usb ? "uprint.bat" : "dprint.bat";
+    {
+        QFile f(batch);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        // Each copy waits a moment, so the hand-off is still running when
+        // the form has closed.
+        f.write(QByteArray("sleep 0.3\n") + c.script + "\n");
+    }
+    setTotline(1);
+    layout("prnvarplain", {{"Label1", 0, "ticket", 0, 312, 0, 1}});
+    print(previewplain::Name, QString(c.copies), c.usb);
+    EXPECT_FALSE(app().form(previewplain::Name).loaded()) << "the screen is not held up";
+    EXPECT_TRUE(host.boxes().empty());
+    ASSERT_TRUE(host.waitForPrograms());
+    if (c.box)
+        EXPECT_EQ(host.boxTexts(), QStringList{QString(c.box)});
+    else
+        EXPECT_TRUE(host.boxes().empty()) << host.boxTexts().join("; ").toStdString();
+    EXPECT_EQ(app().lastErrorNumber(), 0);
+    if (!c.box) {
+        QFile printed("printer.out");
+        ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
+        EXPECT_EQ(printed.readAll(), slip() + slip()) << "each copy hands the ticket over";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batches, HandOff,
+    ::testing::Values(
+        HandOffCase{"printed", "cat slip.prn >> printer.out", false, "2", nullptr},
+        HandOffCase{"usb_printer_missing",
+                    "echo 'no USB printer set up: the ticket was not printed' >&2; exit 1", true, "1",
+                    "uprint.bat failed, the ticket was not printed:\nno USB printer set up: the ticket was not printed"},
+        HandOffCase{"every_copy_fails_alike", "echo 'printer LPT1 is offline' >&2; exit 2", false, "3",
+                    "dprint.bat failed, the ticket was not printed:\nprinter LPT1 is offline"},
+        HandOffCase{"no_reason_given", "exit 3", false, "1",
+                    "dprint.bat failed, the ticket was not printed:\nit ended with exit code 3"},
+        HandOffCase{"one_copy_of_two_fails",
+                    "if mkdir copy.lock 2>/dev/null; then exit 0; fi; echo 'paper out' >&2; exit 1", false, "2",
+                    "dprint.bat failed for 1 of 2 copies:\npaper out"}),
+    [](const auto &info) { return std::string(info.param.what); });
 
 TEST_F(Composer, EachShowComposesAfresh)
 {

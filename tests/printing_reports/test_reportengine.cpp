@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Delivered{"RECEIVER.rpt", "{DAYREP.rece}='Halol Ready Mix'", 3, 1},
                       Delivered{"SUPPLIER.rpt", "{DAYREP.sup}='Western Coalfields Agency'", 3, 1},
                       Delivered{"vehical.rpt", "{DAYREP.truckno}='GJ17TT4521'", 2, 1},
-                      Delivered{"vehical.rpt", "{DAYREP.truckno}='gj17tt4521'", 0, 1},
+                      Delivered{"vehical.rpt", "{DAYREP.truckno}='gj17tt4521'", 2, 1}, // names ignore case
                       Delivered{"nolist.rpt", "", 4, 1},
                       Delivered{"slip.rpt", "", 1, 1},
                       Delivered{"plainslip.rpt", "", 1, 1}),

@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
     Choices, TypedChoice,
     ::testing::Values(Typed{"printturck", "gj06ax9087", "{DAYREP.truckno}='GJ06AX9087'", 2}, // upper-cased
                       Typed{"printmat", "Gravel", "{DAYREP.material}='Gravel'", 0},       // not in the list
-                      Typed{"printmat", "coal", "{DAYREP.material}='coal'", 0},           // as typed
+                      Typed{"printmat", "coal", "{DAYREP.material}='coal'", 3},           // as typed, found without regard to case
                       Typed{"printmat", "D'Souza Mix", "{DAYREP.material}='D''Souza Mix'", 0}));
 
 TEST_F(ReportForms, EmptyMasterLeavesTheBoxEmptyAndSelectsNothing)

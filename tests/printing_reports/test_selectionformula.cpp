@@ -43,11 +43,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Accepted{"", "", {}},
         Accepted{"   ", "", {}},
-        Accepted{"{DAYREP.material}='Sand'", "\"material\" = ?", {"Sand"}},
-        Accepted{"{dayrep.MATERIAL} = \"Coal\"", "\"material\" = ?", {"Coal"}},
-        Accepted{"{DAYREP.material}=''", "\"material\" = ?", {""}},
-        Accepted{"{DAYREP.rece}='D''Souza'", "\"rece\" = ?", {"D'Souza"}},
-        Accepted{"{DAYREP.sup}='x; drop table emp --'", "\"sup\" = ?", {"x; drop table emp --"}},
+        Accepted{"{DAYREP.material}='Sand'", "\"material\" = ? collate nocase", {"Sand"}},
+        Accepted{"{dayrep.MATERIAL} = \"Coal\"", "\"material\" = ? collate nocase", {"Coal"}},
+        Accepted{"{DAYREP.material}=''", "\"material\" = ? collate nocase", {""}},
+        Accepted{"{DAYREP.rece}='D''Souza'", "\"rece\" = ? collate nocase", {"D'Souza"}},
+        Accepted{"{DAYREP.sup}='x; drop table emp --'", "\"sup\" = ? collate nocase", {"x; drop table emp --"}},
         Accepted{"{DAYREP.num} >= 10 and {DAYREP.num} <= 20", "(\"num\" >= ? and \"num\" <= ?)",
                  {qlonglong(10), qlonglong(20)}},
         Accepted{"{DAYREP.num} >= {counter.mstno} and {DAYREP.num} <= {Counter.MENNO}",
@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         Accepted{"{DAYREP.dt} >= {counter.st_dt}", "\"dt\" >= ?", {QDate(2024, 3, 1)}},
         Accepted{"{DAYREP.netwt} <> -2.5", "\"netwt\" <> ?", {-2.5}},
         Accepted{"not ({DAYREP.truckno} = 'A' or {DAYREP.truckno} = 'B') and {DAYREP.num} > 1",
-                 "((not (\"truckno\" = ? or \"truckno\" = ?)) and \"num\" > ?)", {"A", "B", qlonglong(1)}}));
+                 "((not (\"truckno\" = ? collate nocase or \"truckno\" = ? collate nocase)) and \"num\" > ?)", {"A", "B", qlonglong(1)}}));
 
 class FormulaRefused : public ::testing::TestWithParam<const char *> {};
 

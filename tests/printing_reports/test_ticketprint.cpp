@@ -29,7 +29,10 @@ protected:
     {
         form1->mprintstyle = false;
         form1->mprintformat = plain;
+        // Ticket 3 recalled by its number: only a stored ticket prints.
+        ui::focus(form1->num);
         form1->num.setText("3");
+        ui::focus(form1->cmdPrint);
         host.onModal("preview", [answer](Form &f) {
             auto &p = static_cast<preview &>(f);
             if (!answer) {

@@ -4,7 +4,7 @@
 
 int main(int argc, char **argv)
 {
-    // An offscreen screen the size of a scale office's monitor.
+    // Offscreen screens the sizes of scale offices' monitors.
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" OFFSCREEN_SCREEN);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

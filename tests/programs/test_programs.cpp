@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -86,6 +87,44 @@ TEST_F(RunDirectory, QuilletWithoutTheDatabaseStillOpensTheScreen)
     const QString err = QString::fromLocal8Bit(m_program.readAllStandardError());
     EXPECT_EQ(err.count("Quillet:"), 1) << err.toStdString();
     EXPECT_FALSE(QFile::exists(m_dir.filePath("wt.mdb")));
+}
+
+TEST_F(RunDirectory, AnEmptyDatabaseFileIsNamedAndTheProgramFails)
+{
+    // A copy or restore that failed leaves wt.mdb with no bytes.
+    QFile empty(m_dir.filePath("wt.mdb"));
+    ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    startVarnock();
+    ASSERT_TRUE(m_program.waitForFinished(20000));
+    EXPECT_EQ(m_program.exitStatus(), QProcess::NormalExit) << "no crash";
+    EXPECT_EQ(m_program.exitCode(), 1);
+    const QString err = QString::fromLocal8Bit(m_program.readAllStandardError());
+    EXPECT_TRUE(err.contains("Varnock: 'wt.mdb' is not a usable database: the file is empty")) << err.toStdString();
+    EXPECT_EQ(QFileInfo(m_dir.filePath("wt.mdb")).size(), 0) << "the file is left as it was";
+}
+
+TEST_F(RunDirectory, QuilletNamesAMissingOrEmptyDatabase)
+{
+    struct Case {
+        bool empty;
+        const char *message;
+    } cases[] = {{false, "Could not find the database file 'wt.mdb'"},
+                 {true, "'wt.mdb' is not a usable database: the file is empty"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.message);
+        if (c.empty) {
+            QFile empty(m_dir.filePath("wt.mdb"));
+            ASSERT_TRUE(empty.open(QIODevice::WriteOnly));
+        }
+        startQuillet();
+        EXPECT_FALSE(m_program.waitForFinished(2000)) << "the start goes on";
+        const QString err = QString::fromLocal8Bit(m_program.readAllStandardError());
+        EXPECT_EQ(err.count("Quillet:"), 1) << err.toStdString();
+        EXPECT_TRUE(err.contains(QString("Quillet: ") + c.message)) << err.toStdString();
+        m_program.kill();
+        m_program.waitForFinished();
+    }
 }
 
 } // namespace

@@ -70,7 +70,6 @@ TEST_F(RangeDelete, DeletesTheInclusiveRangeAfterYes)
     } cases[] = {
         {"5", "8", numbers(1, 20, {5, 6, 7, 8})},
         {"9", "3", numbers(1, 20)},          // start above end: nothing
-        {"", "3", numbers(4, 20)},           // no number counts as 0
         {"12abc", " 14", numbers(1, 20, {12, 13, 14})}, // the leading number
         {"20", "20", numbers(1, 19)},
         {"18' or 1=1 --", "18", numbers(1, 20, {18})},
@@ -157,6 +156,37 @@ TEST_F(RangeDelete, TheNextNewTicketFollowsTheHighestLeft)
     ui::focus(f.Combo4);
     ui::press(f, Key::Esc);
     EXPECT_EQ(f.num.Text(), "15");
+}
+
+TEST_F(RangeDelete, ABoxWithoutANumberIsRefused)
+{
+    storeTickets(20);
+    start();
+    struct Case {
+        const char *start, *end, *message;
+        bool startBox; // the box that gets the focus back
+    } cases[] = {
+        {"", "3", "Start No must be a number", true},
+        {"x", "3", "Start No must be a number", true},
+        {"5", "", "End No must be a number", false},
+        {"5", " abc", "End No must be a number", false},
+        {"  ", "-", "Start No must be a number", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.start) + " to " + c.end);
+        host.clearRecords();
+        withForm([&](frmdelete &d) {
+            range(d, c.start, c.end);
+            ui::click(d.OKButton);
+            EXPECT_TRUE(d.loaded()) << "the form stays open";
+            EXPECT_EQ(d.ActiveControl(), c.startBox ? &d.Text1 : &d.Text2);
+            EXPECT_EQ(d.Text1.Text(), c.start);
+            EXPECT_EQ(d.Text2.Text(), c.end);
+            ui::click(d.CancelButton);
+        });
+        EXPECT_EQ(host.boxTexts(), QStringList{c.message}) << "no question for a range that is not one";
+        EXPECT_EQ(stored(), numbers(1, 20));
+    }
 }
 
 } // namespace

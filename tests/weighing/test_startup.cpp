@@ -6,6 +6,11 @@
 
 #include "runtime/convert.h"
 
+#include <QFileInfo>
+#include <QProcess>
+#include <cstdio>
+#include <functional>
+
 using namespace vb;
 
 namespace {
@@ -121,6 +126,78 @@ TEST_F(StartUp, AFileWithoutTheTicketIndexesGetsThem)
     EXPECT_EQ(count(), delivered - 2);
     start();
     EXPECT_EQ(count(), delivered);
+}
+
+// Whether the file permissions hold for this user (not for root).
+bool permissionsHold()
+{
+    QFile probe("probe.txt");
+    if (!probe.open(QIODevice::WriteOnly))
+        return false;
+    probe.close();
+    QFile::setPermissions("probe.txt", QFileDevice::Permissions());
+    const bool held = !probe.open(QIODevice::ReadOnly);
+    QFile::setPermissions("probe.txt", QFile::ReadOwner | QFile::WriteOwner);
+    probe.remove();
+    return held;
+}
+
+TEST_F(StartUp, BadStartFilesAreNamedWithTheirFault)
+{
+    struct Case {
+        const char *what;
+        std::function<void()> make;
+        const char *message;
+        bool needsPermissions;
+    } cases[] = {
+        {"an empty database file (a failed copy)", [] { QFile("wt.mdb").resize(0); },
+         "'wt.mdb' is not a usable database: the file is empty", false},
+        {"a connection file that cannot be read",
+         [] {
+             write("constr.txt", "DRIVER={Microsoft Access Driver (*.mdb)}; DBQ=wt.mdb\r\n");
+             QFile::setPermissions("constr.txt", QFileDevice::Permissions());
+         },
+         "constr.txt cannot be read: ", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.needsPermissions && !permissionsHold()) {
+            std::printf("skipped (permissions do not hold for this user): %s\n", c.what);
+            continue;
+        }
+        const QByteArray database = readAll("wt.mdb");
+        c.make();
+        try {
+            aminv::Main();
+            ADD_FAILURE() << "the program started";
+        } catch (const RuntimeError &e) {
+            EXPECT_TRUE(e.description().startsWith(c.message)) << e.description().toStdString();
+        }
+        EXPECT_FALSE(aminv::connected());
+        QFile::setPermissions("constr.txt", QFile::ReadOwner | QFile::WriteOwner);
+        QFile::remove("constr.txt");
+        write("wt.mdb", database);
+    }
+}
+
+TEST_F(StartUp, TheDatabaseFileIsFoundWithoutRegardToCase)
+{
+    write("constr.txt", "DRIVER={Microsoft Access Driver (*.mdb)}; DBQ=WT.MDB\r\n");
+    start();
+    EXPECT_EQ(QFileInfo(aminv::dbConn().fileName()).fileName(), "wt.mdb");
+    EXPECT_TRUE(host.boxes().empty()) << host.boxTexts().join("; ").toStdString();
+    EXPECT_FALSE(QFile::exists("WT.MDB") && QFileInfo("WT.MDB").size() == 0) << "no second file is made";
+}
+
+TEST_F(StartUp, LeavingWithTheSharedObjectsOpenEndsCleanly)
+{
+    // The program ends with the main screen loaded and a query open, as
+    // when a settings form ends it.
+    QProcess child;
+    child.start(QStringLiteral(EXIT_CHILD), {QDir::currentPath()});
+    ASSERT_TRUE(child.waitForFinished(30000));
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << "no crash at exit";
+    EXPECT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
 }
 
 } // namespace

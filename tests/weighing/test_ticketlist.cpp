@@ -4,6 +4,7 @@
 
 #include "weighing/acclocate.h"
 
+#include "database/queryrows.h"
 #include "runtime/convert.h"
 
 using namespace vb;
@@ -104,6 +105,8 @@ TEST_F(TicketList, FindsByEachField)
     } cases[] = {
         {"Truckno", "MH12AB1234", {"1", "3"}},
         {"TruckNo", "MH12AB1234", {"1", "3"}},
+        {"Truckno", "mh12ab1234", {"1", "3"}}, // names compare without regard to case
+        {"TruckNo", "Mh12aB1234", {"1", "3"}},
         {"Rece", "ram", {"1", "3"}}, // contains, without regard to case
         {"Item", "sand", {"1", "2"}},
         {"Sup", "Shiv", {"1", "3"}},
@@ -264,6 +267,114 @@ TEST_F(TicketList, ColumnClicksToggleOneSortOrder)
         ui::clickColumn(l.ListView1, 3);
         EXPECT_EQ(shownNumbers(l), (QStringList{"9", "2", "10"})) << "after a rebuild the first click descends";
     });
+}
+
+TEST_F(TicketList, TheDatabaseSortsByTheShownTextWithoutRegardToCase)
+{
+    // Dates sort as their DD/MM/YYYY text, numbers as text, names without
+    // regard to case; equal texts keep the order they had before the click.
+    struct Row {
+        int num;
+        const char *dt, *truck;
+        double gross;
+    } rows[] = {{1, "2024-03-05", "ab12", 9000},
+                {2, "2023-12-31", "AB12", 10000},
+                {3, "2024-01-10", "Ab11", 9000},
+                {4, "2024-03-05", "ac1", 500}};
+    for (const Row &r : rows) {
+        storeTicket(r.num, r.truck, r.gross, 0, 1);
+        prepare({Sql("update emp set dt=? where num=?", {r.dt, r.num})});
+    }
+    start();
+    struct Case {
+        std::vector<int> clicks;
+        QStringList shown;
+        const char *why;
+    } cases[] = {
+        {{2}, {"2", "3", "1", "4"}, "31/12/2023 > 10/01/2024 > 05/03/2024 as texts"},
+        {{2, 2}, {"1", "4", "3", "2"}, "ascending; 1 and 4 share a date and keep their order"},
+        {{3}, {"4", "1", "2", "3"}, "ab12 and AB12 are equal texts and keep their order"},
+        {{8}, {"1", "2", "3", "4"}, "no tare anywhere: every text equal, the order stays"},
+        {{7}, {"1", "3", "4", "2"}, "9000 > 500 > 10000 as texts"},
+        // The click on the truck column first turns the gross sort
+        // ascending (10000, 500, 9000), then sorts by truck over that.
+        {{7, 3}, {"3", "2", "1", "4"}, "an earlier sort decides among equal texts"},
+        {{3, 7, 1}, {"4", "3", "2", "1"}, "descending by number text"},
+    };
+    for (const Case &c : cases) {
+        withList([&](acclocate &l) {
+            for (int column : c.clicks)
+                ui::clickColumn(l.ListView1, column);
+            EXPECT_EQ(shownNumbers(l), c.shown) << c.why;
+            EXPECT_EQ(l.ListView1.item(0).key, "a " + c.shown.front()) << "keys name the query's positions";
+            ui::click(l.Command2);
+        });
+    }
+    withList([&](acclocate &l) {
+        ui::clickColumn(l.ListView1, 2);
+        EXPECT_EQ(l.ListView1.item(0).column(1), "31/12/2023");
+        EXPECT_EQ(l.ListView1.SelectedItem()->text, "1") << "the selection follows its row";
+        EXPECT_EQ(l.ListView1.selectedRow(), 2);
+        find(l, "Rece", "Ram");
+        EXPECT_EQ(shownNumbers(l), (QStringList{"1", "2", "3", "4"})) << "Find lists in the query's order";
+        ui::clickColumn(l.ListView1, 3);
+        EXPECT_EQ(shownNumbers(l), (QStringList{"4", "1", "2", "3"}));
+        ui::click(l.Command3);
+        EXPECT_EQ(shownNumbers(l), (QStringList{"1", "2", "3", "4"})) << "Reset lists afresh";
+    });
+}
+
+TEST_F(TicketList, ALongListReadsOnlyTheRowsItShows)
+{
+    prepare({Sql("with recursive n(i) as (select 1 union all select i + 1 from n where i < 9000) "
+                 "insert into emp (num, truckno, material, rece, sup, grosswt, tarewt, netwt, dt, stage) "
+                 "select i, 'TRK' || (i % 7), 'Sand', 'Ram Traders', 'Shiv Quarry', 1000 + i, 0, 0, "
+                 "'2024-03-05', 1 from n")});
+    start();
+    withList([&](acclocate &l) {
+        auto rows = std::dynamic_pointer_cast<QueryRows>(l.ListView1.rows());
+        ASSERT_TRUE(rows);
+        EXPECT_EQ(l.ListView1.count(), 9000);
+        EXPECT_EQ(l.Text1.Text(), "1");
+        EXPECT_LE(rows->rowsRead(), QueryRows::PageRows) << "the first page only";
+        EXPECT_LE(rows->keysRead(), QueryRows::KeyChunk) << "the first keys only";
+
+        ui::focus(l.ListView1);
+        for (int i = 0; i < 3; ++i)
+            ui::press(l, Key::Down);
+        EXPECT_EQ(l.Text1.Text(), "4");
+        ui::pickRow(l.ListView1, 8999);
+        EXPECT_EQ(l.Text1.Text(), "9000");
+        ui::press(l, Key::Up);
+        EXPECT_EQ(l.Text1.Text(), "8999");
+        EXPECT_LE(rows->rowsRead(), 2 * QueryRows::PageRows) << "the first and the last page";
+        EXPECT_LE(rows->keysRead(), 2 * QueryRows::KeyChunk) << "the first and the last keys";
+        // Keys counted from the start and from the end, read after a chunk
+        // already read and before one.
+        for (int row : {2500, 7000, 1500, 5500}) {
+            ui::pickRow(l.ListView1, row);
+            EXPECT_EQ(l.Text1.Text(), QString::number(row + 1));
+            EXPECT_EQ(l.ListView1.item(row).key, "a " + QString::number(row + 1));
+        }
+        EXPECT_EQ(rows->keysRead(), 5 * QueryRows::KeyChunk + 9000 % QueryRows::KeyChunk) << "six chunks, each once";
+
+        ui::clickColumn(l.ListView1, 1);
+        EXPECT_EQ(l.ListView1.item(0).text, "999") << "descending by number text";
+        EXPECT_EQ(l.ListView1.item(0).key, "a 999");
+        EXPECT_EQ(l.ListView1.SelectedItem()->text, "5501") << "the selection follows its row";
+        for (int r = 0; r < l.ListView1.count(); ++r)
+            l.ListView1.item(r);
+        EXPECT_LE(rows->rowsKept(), QueryRows::PagesKept * QueryRows::PageRows) << "rows seen are let go";
+
+        find(l, "Truckno", "trk3");
+        EXPECT_EQ(l.Caption(), "Total Record Found1286");
+        EXPECT_EQ(l.ListView1.item(1285).text, "8998");
+        ui::pickRow(l.ListView1, 1285);
+        ui::press(l, Key::Enter);
+        EXPECT_FALSE(l.loaded());
+    });
+    EXPECT_EQ(form1->num.Text(), "8998");
+    EXPECT_EQ(form1->Combo4.Text(), "TRK3");
 }
 
 TEST_F(TicketList, EnterAndEscInTheListLoadTheChosenTicket)
