@@ -177,15 +177,15 @@ CREATE VIEW DAYREP AS
 
 -- Indexes for the program's own queries: the report date ranges in date and
 -- ticket order (the rowid, which is num, ends every index), the ticket
--- list's date search, the searches, sorts and report groups by truck,
--- material, receiver and supplier, and the truck search without regard to
--- case. Tickets by number need none: num is the rowid. They change no table
--- or column. The program creates any of them that an office's file lacks
--- when it opens the database, so each stays one line ending in ";".
+-- list's date search, and the names the ticket list's truck search and the
+-- material, receiver, supplier and vehicle reports select on (compared
+-- without regard to case), with the date range after them. Tickets by
+-- number need none: num is the rowid. They change no table or column. The
+-- program creates any of them that an office's file lacks when it opens the
+-- database, so each stays one line ending in ";".
 CREATE INDEX IF NOT EXISTS emp_dt ON emp(dt);
 CREATE INDEX IF NOT EXISTS emp_bdate ON emp(bdate);
-CREATE INDEX IF NOT EXISTS emp_truckno ON emp(truckno, dt);
-CREATE INDEX IF NOT EXISTS emp_truckno_nocase ON emp(truckno COLLATE NOCASE);
-CREATE INDEX IF NOT EXISTS emp_material ON emp(material, dt);
-CREATE INDEX IF NOT EXISTS emp_rece ON emp(rece, dt);
-CREATE INDEX IF NOT EXISTS emp_sup ON emp(sup, dt);
+CREATE INDEX IF NOT EXISTS emp_truckno_nocase ON emp(truckno COLLATE NOCASE, dt);
+CREATE INDEX IF NOT EXISTS emp_material_nocase ON emp(material COLLATE NOCASE, dt);
+CREATE INDEX IF NOT EXISTS emp_rece_nocase ON emp(rece COLLATE NOCASE, dt);
+CREATE INDEX IF NOT EXISTS emp_sup_nocase ON emp(sup COLLATE NOCASE, dt);
