@@ -1,9 +1,14 @@
 #include "preview.h"
 
+#include "notprinted.h"
+
 #include "weighing/form1.h"
 
 #include "runtime/convert.h"
+#include "report/reportdefinition.h"
 #include "runtime/errors.h"
+
+#include <QFileInfo>
 
 using namespace vb;
 
@@ -50,10 +55,28 @@ void preview::Form_KeyUp(int &KeyCode, int)
     setCaption(QString::number(KeyCode));
 }
 
+namespace {
+
+// Why a report-file ticket did not reach the printer, in the words the
+// other print forms use.
+QString whyNotPrinted(const RuntimeError &e, const QString &reportFile)
+{
+    if (e.number() == report::CannotOpenReport && !QFileInfo::exists(reportFile))
+        return notPrinted(QStringLiteral("%1 was not found").arg(reportFile));
+    QString why = e.description().trimmed();
+    while (why.endsWith(QLatin1Char('.')))
+        why.chop(1);
+    return notPrinted(why);
+}
+
+} // namespace
+
 void preview::OKButton_Click()
 {
     Form1 &main = app().form<Form1>(Form1::Name);
-    // Every failing step is passed over: the form closes whatever happens.
+    // Every failing step before the print is passed over; a print that
+    // fails (no report file, no printer) is reported, and the form closes
+    // whatever happens.
     if (!main.mprintstyle) {
         ReportControl &report = main.CrystalReport1;
         skipError([&] { report.setReportFileName(main.mprintformat ? "plainslip.rpt" : "slip.rpt"); });
@@ -66,7 +89,11 @@ void preview::OKButton_Click()
             if (toDouble(answer) != 0)
                 report.setCopiesToPrinter(toInt16(answer));
         });
-        skipError([&] { report.PrintReport(); });
+        try {
+            report.PrintReport();
+        } catch (const RuntimeError &e) {
+            MsgBox(whyNotPrinted(e, report.ReportFileName()), Msg::OKOnly | Msg::Exclamation);
+        }
     }
     Unload();
 }

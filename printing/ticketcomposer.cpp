@@ -1,5 +1,7 @@
 #include "ticketcomposer.h"
 
+#include "notprinted.h"
+
 #include "weighing/aminv.h"
 #include "weighing/form1.h"
 
@@ -55,8 +57,6 @@ struct HandOff {
         MsgBox(what + QLatin1Char('\n') + reasons.join(QLatin1Char('\n')), Msg::OKOnly | Msg::Exclamation);
     }
 };
-
-QString notPrinted(const QString &why) { return why + QStringLiteral(": the ticket was not printed"); }
 
 } // namespace
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "formwindow.h"
+#include "reportpreview.h"
 #include "runtime/errors.h"
 #include "runtime/programs.h"
 
@@ -16,7 +17,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -269,11 +269,8 @@ void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int dest
                                              ? QPrinterInfo()
                                              : QPrinterInfo::availablePrinters().first())
                                       : QPrinterInfo::defaultPrinter();
-        if (info.isNull()) {
-            msgBox(QStringLiteral("No printer is installed"), Msg::OKOnly | Msg::Exclamation,
-                   App::instance().title());
-            return;
-        }
+        if (info.isNull())
+            throw RuntimeError(NoPrinterError, QStringLiteral("No printer is installed"));
         QPrinter printer(info, QPrinter::HighResolution);
         printer.setDocName(document->title());
         printer.setCopyCount(std::max(1, copies));
@@ -282,18 +279,7 @@ void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int dest
     }
     // The preview stays open beside the forms, like the report engine's
     // own window; it keeps the document alive until it closes.
-    auto *printer = new QPrinter(QPrinter::HighResolution);
-    printer->setDocName(document->title());
-    if (QPrinterInfo::availablePrinters().isEmpty())
-        printer->setOutputFormat(QPrinter::PdfFormat);
-    auto *preview = new QPrintPreviewDialog(printer, dialogParent());
-    preview->setAttribute(Qt::WA_DeleteOnClose);
-    preview->setWindowModality(Qt::NonModal);
-    preview->setWindowTitle(document->title());
-    preview->resize(1000, 760);
-    QObject::connect(preview, &QPrintPreviewDialog::paintRequested, preview,
-                     [document](QPrinter *p) { document->paint(*p); });
-    QObject::connect(preview, &QObject::destroyed, [printer] { delete printer; });
+    auto *preview = new ReportPreview(std::move(document), dialogParent());
     preview->show();
 }
 

@@ -56,8 +56,9 @@ public:
     void doEvents() override;
     void endProgram() override;
     void setScreenMousePointer(int pointer) override;
-    // Printer: the default printer with the copies; without a printer,
-    // "No printer is installed". Window: a modeless print preview.
+    // Printer: the default printer with the copies; without a printer it
+    // raises NoPrinterError "No printer is installed". Window: a modeless
+    // preview window.
     void printReport(std::shared_ptr<const PrintDocument> document, int destination,
                      int copies) override;
     std::optional<QSize> screenArea() override;

@@ -28,7 +28,7 @@ void ReportControl::setCopiesToPrinter(int16_t v)
     m_p.copiesToPrinter = v;
 }
 
-void ReportControl::PrintReport()
+std::shared_ptr<const report::ReportDocument> ReportControl::openReport() const
 {
     // Laying out text needs the fonts of a graphical session.
     if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
@@ -39,8 +39,15 @@ void ReportControl::PrintReport()
     report::ReportDefinition definition = report::ReportDefinition::load(m_p.reportFileName);
     report::ReportData data = report::readReportData(definition, m_p.selectionFormula);
     const QDateTime at = App::instance().hasHost() ? host().now() : QDateTime::currentDateTime();
-    auto document = std::make_shared<const report::ReportDocument>(std::move(definition), std::move(data), at);
+    return std::make_shared<const report::ReportDocument>(std::move(definition), std::move(data), at);
+}
+
+void ReportControl::PrintReport()
+{
+    auto document = openReport();
     m_last = document;
+    if (onFirstPage)
+        onFirstPage(*document);
     host().printReport(document, m_p.destination, m_p.copiesToPrinter);
 }
 

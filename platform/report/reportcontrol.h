@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace vb {
@@ -40,15 +41,26 @@ public:
     // At least 1; less raises error 380 and keeps the count.
     void setCopiesToPrinter(int16_t v);
 
-    // Prints the report. A missing or faulty report file, a formula error
-    // or a database failure raises a run-time error that names it.
+    // Prints the report: opens it (below) and hands it to the host, which
+    // prints it or lays out the rest of its pages while the preview shows
+    // the first. A missing or faulty report file, a formula error or a
+    // database failure raises a run-time error that names it.
     void PrintReport();
 
-    // The document of the last PrintReport.
-    std::shared_ptr<const report::ReportDocument> lastDocument() const { return m_last; }
+    // The report of the current properties with its first page laid out
+    // and no more; the other pages are laid out as they are asked for.
+    // Raises what PrintReport raises.
+    std::shared_ptr<const report::ReportDocument> openReport() const;
+    // Called by PrintReport as soon as the report's first page is laid
+    // out, before the report goes to the host.
+    std::function<void(const report::ReportDocument &)> onFirstPage;
+
+    // The document of the last PrintReport, while the host still holds it
+    // (a preview open, a print under way).
+    std::shared_ptr<const report::ReportDocument> lastDocument() const { return m_last.lock(); }
 
 private:
-    std::shared_ptr<const report::ReportDocument> m_last;
+    std::weak_ptr<const report::ReportDocument> m_last;
 };
 
 } // namespace vb

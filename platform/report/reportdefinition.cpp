@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStringDecoder>
 
 namespace vb::report {
 
@@ -44,6 +45,16 @@ bool isName(const QString &s)
 
 } // namespace
 
+QString reportFileText(const QByteArray &bytes)
+{
+    const QByteArray body = bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(body);
+    if (!utf8.hasError())
+        return text;
+    return fromAnsi(body);
+}
+
 ReportDefinition ReportDefinition::load(const QString &fileName)
 {
     QFile f(fileName);
@@ -54,7 +65,7 @@ ReportDefinition ReportDefinition::load(const QString &fileName)
     if (!f.open(QIODevice::ReadOnly))
         throw RuntimeError(CannotOpenReport,
                            QStringLiteral("Cannot open the report file '%1': %2").arg(fileName, f.errorString()));
-    return parse(fromAnsi(f.readAll()), fileName);
+    return parse(reportFileText(f.readAll()), fileName);
 }
 
 ReportDefinition ReportDefinition::parse(const QString &text, const QString &fileName)

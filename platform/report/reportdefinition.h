@@ -1,6 +1,8 @@
 #pragma once
-// A report file: a small text file (Windows-1252) that says what a report
-// reads and how it is laid out. Lines are "key = value"; blank lines and
+// A report file: a small text file (UTF-8; a file that is not valid UTF-8
+// is an older one in Windows-1252) that says what a report reads and how
+// it is laid out. "reports.txt" in the run directory describes it for the
+// office. Lines are "key = value"; blank lines and
 // lines starting with ';' or '#' are ignored; [report], [columns] and
 // [ticket] start sections. Cells of a line are separated by '|'.
 //
@@ -42,6 +44,10 @@
 #include <vector>
 
 namespace vb::report {
+
+// The text of a report file's bytes: UTF-8 (a leading byte-order mark is
+// dropped), or Windows-1252 when the bytes are not valid UTF-8.
+QString reportFileText(const QByteArray &bytes);
 
 // Run-time errors of the report engine.
 constexpr int CannotOpenReport = 20504;

@@ -4,6 +4,7 @@
 #include "runtime/convert.h"
 #include "runtime/errors.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
@@ -11,6 +12,13 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTextLayout>
+#include <QtMath>
+#include <array>
+#include <limits>
+#include <optional>
 
 namespace vb::report {
 
@@ -48,11 +56,132 @@ int alignFlags(Align a)
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
-// Draws a text in a box, shortened with "..." when it does not fit.
+// The width of a text in a font, exact when it may not fit the room given.
+// Most values of a long report are short numbers and dates that plainly
+// fit: their letters' widths are added up from a table, and only a text
+// that may be too wide is measured, its width remembered for the same name
+// on a later row.
+qreal textWidth(const QFont &f, const QString &text, qreal room = 0)
+{
+    constexpr char16_t TableSize = 0x250;
+    struct Widths {
+        int pixelSize;
+        bool bold;
+        std::array<qreal, TableSize> advance;
+    };
+    static std::vector<Widths> tables;
+    auto table = std::find_if(tables.begin(), tables.end(), [&](const Widths &w) {
+        return w.pixelSize == f.pixelSize() && w.bold == f.bold();
+    });
+    if (table == tables.end()) {
+        Widths w{f.pixelSize(), f.bold(), {}};
+        const QFontMetricsF metrics(f);
+        for (char16_t c = 0; c < TableSize; ++c)
+            w.advance[c] = metrics.horizontalAdvance(QChar(c));
+        tables.push_back(w);
+        table = tables.end() - 1;
+    }
+    qreal sum = 0;
+    bool inTable = true;
+    for (QChar c : text) {
+        if (c.unicode() >= TableSize) {
+            inTable = false;
+            break;
+        }
+        sum += table->advance[c.unicode()];
+    }
+    // Letters set in pairs closer together make a text a little narrower
+    // than the sum, so a sum inside the room (with a margin) fits.
+    if (inTable && sum + 1 < room)
+        return sum;
+
+    static QHash<QString, qreal> known;
+    const QString key = QString::number(f.pixelSize()) + (f.bold() ? u'b' : u'n') + text;
+    auto it = known.constFind(key);
+    if (it != known.constEnd())
+        return *it;
+    if (known.size() > 20000)
+        known.clear();
+    const qreal w = QFontMetricsF(f).horizontalAdvance(text);
+    known.insert(key, w);
+    return w;
+}
+
+// A value as it fits a width: on one line, in a slightly smaller size when
+// that is enough, otherwise in lines broken between words (or inside a
+// word longer than the width). Nothing of the value is left out.
+struct Fitted {
+    QFont font;
+    QStringList lines;
+};
+
+Fitted fitted(const QFont &f, qreal width, const QString &text)
+{
+    const qreal full = text.isEmpty() ? 0 : textWidth(f, text, width);
+    if (full <= width)
+        return {f, {text}};
+    const int smaller = int(f.pixelSize() * width / full);
+    if (smaller * 5 >= f.pixelSize() * 4) { // down to four fifths of the size
+        QFont s = f;
+        s.setPixelSize(smaller);
+        if (textWidth(s, text) <= width)
+            return {s, {text}};
+    }
+    QTextLayout layout(text, f);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return {f, lines};
+}
+
+// Draws a text on one line of a box of fixed height (a heading, a total),
+// in a smaller size when it is wider than the box: nothing of it is cut.
 void cell(QPainter &p, const QRectF &r, int flags, const QString &text)
 {
-    const QString shown = QFontMetricsF(p.font()).elidedText(text, Qt::ElideRight, r.width());
-    p.drawText(r, flags | Qt::TextSingleLine, shown);
+    const QFont normal = p.font();
+    const qreal full = text.isEmpty() ? 0 : textWidth(normal, text, r.width());
+    if (full > r.width()) {
+        QFont s = normal;
+        int size = std::max(1, int(normal.pixelSize() * r.width() / full));
+        s.setPixelSize(size);
+        while (size > 1 && textWidth(s, text, r.width()) > r.width())
+            s.setPixelSize(--size);
+        p.setFont(s);
+    }
+    p.drawText(r, flags | Qt::TextSingleLine, text);
+    p.setFont(normal);
+}
+
+int lineCount(const QFont &f, qreal width, const QString &text)
+{
+    return int(fitted(f, width, text).lines.size());
+}
+
+// The distance from one line of a value to the next.
+int lineStep(const QFont &f)
+{
+    return qCeil(QFontMetricsF(f).lineSpacing());
+}
+
+// Draws a value in a box one line high, going on below it in further lines
+// when it does not fit; returns the number of lines.
+int wrappedCell(QPainter &p, const QRectF &r, int flags, const QString &text)
+{
+    const QFont normal = p.font();
+    const Fitted fit = fitted(normal, r.width(), text);
+    const int step = lineStep(normal);
+    p.setFont(fit.font);
+    for (int i = 0; i < fit.lines.size(); ++i)
+        p.drawText(r.translated(0, i * step), flags | Qt::TextSingleLine, fit.lines[i]);
+    p.setFont(normal);
+    return int(fit.lines.size());
 }
 
 [[noreturn]] void invalid(const QString &file, const QString &why)
@@ -88,29 +217,15 @@ QString reportText(const QVariant &value)
     }
 }
 
-Sql reportStatement(const ReportDefinition &definition, const Condition &condition)
-{
-    QString text = QStringLiteral("select * from %1").arg(quoted(definition.source));
-    if (!condition.isEmpty())
-        text += QStringLiteral(" where ") + condition.sql;
-    QStringList order;
-    if (!definition.group.isEmpty())
-        order << quoted(definition.group);
-    for (const QString &o : definition.order)
-        order << quoted(o);
-    if (!order.isEmpty())
-        text += QStringLiteral(" order by ") + order.join(QStringLiteral(", "));
-    return Sql(text, condition.values);
-}
-
 ReportData readReportData(const ReportDefinition &definition, const QString &selectionFormula)
 {
     if (!QFileInfo::exists(definition.database))
         throw RuntimeError(CannotOpenReport,
                            QStringLiteral("The report file '%1' reads the database '%2', which is not there")
                                .arg(definition.fileName, definition.database));
+    const QString file = QFileInfo(definition.database).absoluteFilePath();
     Connection db;
-    db.Open(QStringLiteral("DRIVER={Microsoft Access Driver (*.mdb)}; DBQ=") + definition.database);
+    db.Open(QStringLiteral("DRIVER={Microsoft Access Driver (*.mdb)}; DBQ=") + file);
     struct Closing {
         Connection &db;
         ~Closing() { db.Close(); }
@@ -154,18 +269,44 @@ ReportData readReportData(const ReportDefinition &definition, const QString &sel
 
     const Condition condition = bothOf(parseSelectionFormula(definition.filter, scope),
                                        parseSelectionFormula(selectionFormula, scope));
-    Recordset rs;
-    rs.Open(reportStatement(definition, condition), db, CursorType::Static, LockType::ReadOnly);
-    data.columns.clear();
-    for (int i = 0; i < rs.FieldCount(); ++i)
-        data.columns << rs.Fields(i).Name();
-    for (; !rs.Eof(); rs.MoveNext()) {
-        QVariantList row;
-        for (int i = 0; i < rs.FieldCount(); ++i)
-            row << rs.Fields(i).Value();
-        data.rows.push_back(row);
+    std::vector<db::ColumnKind> kinds;
+    const QHash<QString, db::ColumnKind> &declared = db.columnKinds(definition.source);
+    for (const QString &c : data.columns)
+        kinds.push_back(declared.value(c.toLower(), db::ColumnKind::Natural));
+    QStringList sort;
+    if (!definition.group.isEmpty())
+        sort << definition.group;
+    sort << definition.order;
+    // A list reads only the columns it prints and adds up; a ticket's texts
+    // may name any column.
+    QStringList read;
+    if (definition.kind == ReportDefinition::Kind::List) {
+        for (const ReportColumn &c : definition.columns)
+            read << c.field;
+        read << definition.totals << sort;
     }
-    rs.Close();
+    data.rows = std::make_shared<RowStream>(file, definition.source, data.columns, std::move(kinds),
+                                            condition, sort, read);
+    // A view that reads the parameter row itself (the date range of the
+    // report forms) would give later pages another report's rows once that
+    // report rewrites the row: the row is pinned as it is now.
+    if (!definition.parameters.isEmpty()) {
+        QSqlQuery view = db.run(Sql("select sql from sqlite_master where type='view' and name=? collate nocase",
+                                    {definition.source}));
+        const QString sql = view.next() ? view.value(0).toString() : QString();
+        view = QSqlQuery();
+        const QRegularExpression names(QStringLiteral("\\b%1\\b").arg(QRegularExpression::escape(definition.parameters)),
+                                       QRegularExpression::CaseInsensitiveOption);
+        if (sql.contains(names)) {
+            QSqlQuery row = db.run(Sql(QStringLiteral("select * from %1 limit 1").arg(quoted(definition.parameters))));
+            QVariantList stored;
+            if (row.next())
+                for (int i = 0; i < row.record().count(); ++i)
+                    stored << (row.value(i).isNull() ? QVariant() : row.value(i));
+            row = QSqlQuery();
+            data.rows->pinParameters(definition.parameters, stored);
+        }
+    }
     return data;
 }
 
@@ -176,17 +317,7 @@ struct ReportDocument::Band {
     QStringList cells; // one per column (rows and totals)
     QString label;     // group headers, totals, the empty report
     bool shaded = false;
-    int height() const
-    {
-        switch (kind) {
-        case Row: return RowHeight;
-        case GroupHeader: return GroupHeaderHeight;
-        case GroupFooter: return GroupFooterHeight + GroupGap;
-        case GrandTotal: return GrandTotalHeight;
-        case NoData: return NoDataHeight;
-        }
-        return RowHeight;
-    }
+    int height = RowHeight;
 };
 
 struct ReportDocument::Ticket {
@@ -198,26 +329,76 @@ struct ReportDocument::Ticket {
     bool empty = false;
 };
 
-ReportDocument::ReportDocument(ReportDefinition definition, ReportData data, const QDateTime &printedAt)
-    : m_def(std::move(definition)), m_data(std::move(data)), m_printedAt(printedAt)
+struct ReportDocument::Page {
+    std::vector<Band> bands;
+    std::optional<Ticket> ticket;
+    bool isEmpty() const { return bands.empty() && !ticket; }
+};
+
+namespace {
+
+// Where every sixteenth page starts is kept; a page dropped since it was
+// laid out is laid out again from the last of those before it, and the
+// pages on the way are kept too, so pages read in order are laid out once.
+constexpr int MarkEvery = 16;
+constexpr size_t KeptPages = 24;
+
+QString plural(qint64 n)
 {
-    if (m_def.kind == ReportDefinition::Kind::Ticket) {
-        layOutTickets();
-        return;
+    return n == 1 ? QStringLiteral("1 ticket") : QStringLiteral("%1 tickets").arg(n);
+}
+
+} // namespace
+
+ReportDocument::ReportDocument(ReportDefinition definition, ReportData data, const QDateTime &printedAt)
+    : m_def(std::move(definition)), m_columns(std::move(data.columns)),
+      m_parameterTable(std::move(data.parameterTable)), m_parameterRow(std::move(data.parameterRow)),
+      m_rows(std::move(data.rows)), m_printedAt(printedAt)
+{
+    Cursor start;
+    if (m_def.kind == ReportDefinition::Kind::List) {
+        for (const QString &h : m_def.heading)
+            m_heading << expand(h, nullptr);
+        m_title = expand(m_def.title, nullptr);
+        m_subtitle = expand(m_def.subtitle, nullptr);
+
+        // Column widths spread over the printable width, in proportion.
+        const int width = pageSize().width() - 2 * SideMargin;
+        double sum = 0;
+        for (const ReportColumn &c : m_def.columns)
+            sum += c.width;
+        int x = SideMargin;
+        for (size_t i = 0; i < m_def.columns.size(); ++i) {
+            const int w = i + 1 == m_def.columns.size() ? SideMargin + width - x
+                                                        : qRound(m_def.columns[i].width / sum * width);
+            m_columnX.push_back(x);
+            m_columnW.push_back(w);
+            x += w;
+        }
+        for (const ReportColumn &c : m_def.columns)
+            m_fieldOf.push_back(column(c.field));
+        for (const QString &t : m_def.totals)
+            m_totalOf.push_back(column(t));
+        m_group = m_def.group.isEmpty() ? -1 : column(m_def.group);
+        m_groupHeading = m_def.groupHeading;
+        for (const ReportColumn &c : m_def.columns)
+            if (m_groupHeading.isEmpty() && c.field.compare(m_def.group, Qt::CaseInsensitive) == 0)
+                m_groupHeading = c.heading;
+        if (m_groupHeading.isEmpty())
+            m_groupHeading = m_def.group;
+        start.groupSums.assign(m_totalOf.size(), 0);
+        start.allSums.assign(m_totalOf.size(), 0);
     }
-    for (const QString &h : m_def.heading)
-        m_heading << expand(h, nullptr);
-    m_title = expand(m_def.title, nullptr);
-    m_subtitle = expand(m_def.subtitle, nullptr);
-    layOutList();
+    m_frontier = std::move(start);
+    layOutUntil(0);
 }
 
 ReportDocument::~ReportDocument() = default;
 
 int ReportDocument::column(const QString &name) const
 {
-    for (int i = 0; i < m_data.columns.size(); ++i)
-        if (m_data.columns[i].compare(name, Qt::CaseInsensitive) == 0)
+    for (int i = 0; i < m_columns.size(); ++i)
+        if (m_columns[i].compare(name, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
 }
@@ -236,15 +417,15 @@ QString ReportDocument::expand(const QString &text, const QVariantList *row) con
         if (dot > 0) {
             const QString table = name.left(dot);
             const QString col = name.mid(dot + 1);
-            if (table.compare(m_data.parameterTable, Qt::CaseInsensitive) == 0) {
+            if (table.compare(m_parameterTable, Qt::CaseInsensitive) == 0) {
                 bool found = false;
-                for (auto p = m_data.parameterRow.begin(); p != m_data.parameterRow.end(); ++p)
+                for (auto p = m_parameterRow.begin(); p != m_parameterRow.end(); ++p)
                     if (p.key().compare(col, Qt::CaseInsensitive) == 0) {
                         out += reportText(p.value());
                         found = true;
                         break;
                     }
-                if (found || m_data.parameterRow.isEmpty())
+                if (found || m_parameterRow.isEmpty())
                     continue; // an empty parameter table prints its fields empty
             } else if (row && table.compare(m_def.source, Qt::CaseInsensitive) == 0) {
                 const int c = column(col);
@@ -282,155 +463,243 @@ int ReportDocument::headerHeight() const
     return h + 30 + ColumnHeadHeight;
 }
 
-void ReportDocument::layOutList()
+// Makes bands from the rows until ahead + 1 bands wait to be placed; false
+// when the report ends before that.
+bool ReportDocument::peekBand(Cursor &c, size_t ahead) const
 {
-    // Column widths spread over the printable width, in proportion.
-    const int width = pageSize().width() - 2 * SideMargin;
-    double sum = 0;
-    for (const ReportColumn &c : m_def.columns)
-        sum += c.width;
-    int x = SideMargin;
-    for (size_t i = 0; i < m_def.columns.size(); ++i) {
-        const int w = i + 1 == m_def.columns.size() ? SideMargin + width - x
-                                                    : qRound(m_def.columns[i].width / sum * width);
-        m_columnX.push_back(x);
-        m_columnW.push_back(w);
-        x += w;
-    }
-
-    std::vector<int> fieldOf;
-    for (const ReportColumn &c : m_def.columns)
-        fieldOf.push_back(column(c.field));
-    std::vector<int> totalOf;
-    for (const QString &t : m_def.totals)
-        totalOf.push_back(column(t));
-    const int group = m_def.group.isEmpty() ? -1 : column(m_def.group);
-    QString groupHeading = m_def.groupHeading;
-    for (const ReportColumn &c : m_def.columns)
-        if (groupHeading.isEmpty() && c.field.compare(m_def.group, Qt::CaseInsensitive) == 0)
-            groupHeading = c.heading;
-    if (groupHeading.isEmpty())
-        groupHeading = m_def.group;
-
     auto totalsBand = [&](Band::Kind kind, const std::vector<double> &sums, const QString &label) {
         Band b;
         b.kind = kind;
         b.label = label;
+        b.height = kind == Band::GroupFooter ? GroupFooterHeight + GroupGap : GrandTotalHeight;
         for (size_t i = 0; i < m_def.columns.size(); ++i) {
             QString text;
-            for (size_t t = 0; t < totalOf.size(); ++t)
-                if (totalOf[t] == fieldOf[i])
+            for (size_t t = 0; t < m_totalOf.size(); ++t)
+                if (m_totalOf[t] == m_fieldOf[i])
                     text = numText(sums[t]);
             b.cells << text;
         }
         return b;
     };
-    auto plural = [](int n) {
-        return n == 1 ? QStringLiteral("1 ticket") : QStringLiteral("%1 tickets").arg(n);
+    auto groupFooter = [&] {
+        return totalsBand(Band::GroupFooter, c.groupSums,
+                          QStringLiteral("Total %1 (%2)").arg(c.group, plural(c.groupCount)));
     };
 
-    std::vector<Band> bands;
-    std::vector<double> groupSums(totalOf.size()), allSums(totalOf.size());
-    int groupCount = 0, shade = 0;
-    QString current;
-    for (size_t r = 0; r < m_data.rows.size(); ++r) {
-        const QVariantList &row = m_data.rows[r];
-        if (group >= 0) {
-            const QString value = reportText(row.value(group));
-            if (r == 0 || value != current) {
-                if (r > 0)
-                    bands.push_back(totalsBand(Band::GroupFooter, groupSums,
-                                               QStringLiteral("Total %1 (%2)").arg(current, plural(groupCount))));
-                current = value;
-                groupSums.assign(totalOf.size(), 0);
-                groupCount = 0;
-                shade = 0;
+    QVariantList row;
+    while (c.pending.size() <= ahead) {
+        if (c.ended)
+            return false;
+        if (!m_rows->next(row)) {
+            c.ended = true;
+            if (c.rows == 0) {
+                Band b;
+                b.kind = Band::NoData;
+                b.label = QStringLiteral("No tickets for this selection.");
+                b.height = NoDataHeight;
+                c.pending.push_back(b);
+            } else {
+                if (c.inGroup)
+                    c.pending.push_back(groupFooter());
+                c.pending.push_back(
+                    totalsBand(Band::GrandTotal, c.allSums, QStringLiteral("Grand Total (%1)").arg(plural(c.rows))));
+            }
+            continue;
+        }
+        c.pos = m_rows->position();
+        if (m_group >= 0) {
+            const QString value = reportText(row.value(m_group));
+            if (!c.inGroup || value != c.group) {
+                if (c.inGroup)
+                    c.pending.push_back(groupFooter());
+                c.inGroup = true;
+                c.group = value;
+                c.groupSums.assign(m_totalOf.size(), 0);
+                c.groupCount = 0;
+                c.shade = 0;
                 Band h;
                 h.kind = Band::GroupHeader;
-                h.label = QStringLiteral("%1 : %2").arg(groupHeading, value.isEmpty() ? QStringLiteral("(none)") : value);
-                bands.push_back(h);
+                h.label = QStringLiteral("%1 : %2").arg(m_groupHeading, value.isEmpty() ? QStringLiteral("(none)") : value);
+                h.height = GroupHeaderHeight;
+                c.pending.push_back(h);
             }
         }
         Band b;
         b.kind = Band::Row;
-        b.shaded = (shade++ % 2) == 1;
-        for (int f : fieldOf)
-            b.cells << reportText(row.value(f));
-        bands.push_back(b);
-        for (size_t t = 0; t < totalOf.size(); ++t) {
-            const QVariant v = row.value(totalOf[t]);
-            const double n = v.isNull() ? 0.0 : val(reportText(v));
-            groupSums[t] += n;
-            allSums[t] += n;
+        b.shaded = (c.shade++ % 2) == 1;
+        int lines = 1;
+        const QFont rowFont = font(8.5);
+        for (size_t i = 0; i < m_fieldOf.size(); ++i) {
+            b.cells << reportText(row.value(m_fieldOf[i]));
+            lines = std::max(lines, lineCount(rowFont, m_columnW[i] - 2 * CellPad, b.cells.last()));
         }
-        ++groupCount;
+        b.height = RowHeight + (lines - 1) * lineStep(rowFont);
+        c.pending.push_back(b);
+        for (size_t t = 0; t < m_totalOf.size(); ++t) {
+            const QVariant v = row.value(m_totalOf[t]);
+            const double n = v.isNull() ? 0.0 : val(reportText(v));
+            c.groupSums[t] += n;
+            c.allSums[t] += n;
+        }
+        ++c.groupCount;
+        ++c.rows;
     }
-    if (m_data.rows.empty()) {
-        Band b;
-        b.kind = Band::NoData;
-        b.label = QStringLiteral("No tickets for this selection.");
-        bands.push_back(b);
-    } else {
-        if (group >= 0)
-            bands.push_back(totalsBand(Band::GroupFooter, groupSums,
-                                       QStringLiteral("Total %1 (%2)").arg(current, plural(groupCount))));
-        bands.push_back(totalsBand(Band::GrandTotal, allSums,
-                                   QStringLiteral("Grand Total (%1)").arg(plural(int(m_data.rows.size())))));
+    return true;
+}
+
+ReportDocument::Ticket ReportDocument::ticketOf(const QVariantList *row) const
+{
+    Ticket t;
+    for (const QString &h : m_def.heading)
+        t.heading << expand(h, row);
+    t.title = expand(m_def.title, row);
+    for (const QStringList &l : m_def.lines) {
+        QStringList e;
+        for (const QString &c : l)
+            e << expand(c, row);
+        t.lines.push_back(e);
+    }
+    for (const QStringList &w : m_def.weights) {
+        QStringList e;
+        for (const QString &c : w)
+            e << expand(c, row);
+        t.weights.push_back(e);
+    }
+    for (const QString &n : m_def.notes)
+        t.notes << expand(n, row);
+    t.footer = expand(m_def.footer, row);
+    t.empty = row == nullptr;
+    return t;
+}
+
+// Lays out the page that starts at the cursor and moves the cursor to where
+// the next page starts. An empty page: the report has ended.
+ReportDocument::Page ReportDocument::layOutPage(Cursor &c) const
+{
+    m_rows->seek(c.pos);
+    Page page;
+    if (m_def.kind == ReportDefinition::Kind::Ticket) {
+        // One source row a page.
+        if (c.ended)
+            return page;
+        QVariantList row;
+        if (m_rows->next(row)) {
+            c.pos = m_rows->position();
+            ++c.rows;
+            page.ticket = ticketOf(&row);
+            return page;
+        }
+        c.ended = true;
+        if (c.rows == 0) {
+            // Texts that name the row print empty on the page of an empty source.
+            Ticket t;
+            t.title = m_def.title.contains(QLatin1Char('{')) ? QString() : m_def.title;
+            t.empty = true;
+            page.ticket = t;
+        }
+        return page;
     }
 
-    // Pages: the heading on every page, bands as far as they fit; a group
-    // heading is kept with its first row.
+    // The heading on every page, bands as far as they fit; a group heading
+    // is kept with its first row.
     const int top = qRound(m_def.top * 10) + headerHeight();
     const int bottom = pageSize().height() - BottomMargin - FooterHeight;
-    m_pages.emplace_back();
     int y = top;
-    for (size_t i = 0; i < bands.size(); ++i) {
-        int need = bands[i].height();
-        if (bands[i].kind == Band::GroupHeader && i + 1 < bands.size())
-            need += bands[i + 1].height();
-        if (y + need > bottom && !m_pages.back().empty()) {
-            m_pages.emplace_back();
-            y = top;
-        }
-        m_pages.back().push_back(bands[i]);
-        y += bands[i].height();
+    while (peekBand(c, 0)) {
+        const Band &b = c.pending.front();
+        int need = b.height;
+        if (b.kind == Band::GroupHeader && peekBand(c, 1))
+            need += c.pending[1].height;
+        if (y + need > bottom && !page.bands.empty())
+            break;
+        y += c.pending.front().height;
+        page.bands.push_back(std::move(c.pending.front()));
+        c.pending.erase(c.pending.begin());
+    }
+    return page;
+}
+
+void ReportDocument::remember(int index, Page page) const
+{
+    m_recent.remove_if([index](const auto &kept) { return kept.first == index; });
+    m_recent.emplace_front(index, std::make_shared<const Page>(std::move(page)));
+    if (m_recent.size() > KeptPages)
+        m_recent.pop_back();
+}
+
+void ReportDocument::layOutNext() const
+{
+    const bool mark = m_laid % MarkEvery == 0;
+    if (mark)
+        m_marks.push_back(m_frontier);
+    Cursor c = m_frontier;
+    Page p = layOutPage(c);
+    if (p.isEmpty()) {
+        if (mark)
+            m_marks.pop_back();
+        m_complete = true;
+        m_rowTotal = c.rows;
+        return;
+    }
+    remember(m_laid++, std::move(p));
+    if (c.finished()) {
+        m_complete = true;
+        m_rowTotal = c.rows;
+    } else {
+        m_frontier = std::move(c);
     }
 }
 
-void ReportDocument::layOutTickets()
+int ReportDocument::pagesLaidOut() const
 {
-    auto ticketOf = [&](const QVariantList *row) {
-        Ticket t;
-        for (const QString &h : m_def.heading)
-            t.heading << expand(h, row);
-        t.title = expand(m_def.title, row);
-        for (const QStringList &l : m_def.lines) {
-            QStringList e;
-            for (const QString &c : l)
-                e << expand(c, row);
-            t.lines.push_back(e);
+    return m_laid;
+}
+
+bool ReportDocument::layOutUntil(int page) const
+{
+    while (!m_complete && pagesLaidOut() <= page)
+        layOutNext();
+    return page < pagesLaidOut();
+}
+
+bool ReportDocument::layOutMore(int milliseconds) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!m_complete && clock.elapsed() < milliseconds)
+        layOutNext();
+    return m_complete;
+}
+
+std::shared_ptr<const ReportDocument::Page> ReportDocument::page(int index) const
+{
+    for (auto it = m_recent.begin(); it != m_recent.end(); ++it)
+        if (it->first == index) {
+            m_recent.splice(m_recent.begin(), m_recent, it);
+            return m_recent.front().second;
         }
-        for (const QStringList &w : m_def.weights) {
-            QStringList e;
-            for (const QString &c : w)
-                e << expand(c, row);
-            t.weights.push_back(e);
-        }
-        for (const QString &n : m_def.notes)
-            t.notes << expand(n, row);
-        t.footer = expand(m_def.footer, row);
-        t.empty = row == nullptr;
-        return t;
-    };
-    for (const QVariantList &row : m_data.rows)
-        m_tickets.push_back(ticketOf(&row));
-    if (m_tickets.empty()) {
-        // Texts that name the row print empty on the page of an empty source.
-        Ticket t;
-        t.title = m_def.title.contains(QLatin1Char('{')) ? QString() : m_def.title;
-        t.empty = true;
-        m_tickets.push_back(t);
+    if (index < 0 || !layOutUntil(index))
+        return nullptr;
+    if (m_recent.front().first == index)
+        return m_recent.front().second;
+    // Laid out before and dropped since: its run of pages is laid out again
+    // from the mark before it, and kept, so that the next pages are at hand.
+    const int from = index / MarkEvery * MarkEvery;
+    const int to = std::min(from + MarkEvery, m_laid);
+    Cursor c = m_marks[size_t(index / MarkEvery)];
+    std::shared_ptr<const Page> wanted;
+    for (int i = from; i < to; ++i) {
+        remember(i, layOutPage(c));
+        if (i == index)
+            wanted = m_recent.front().second;
     }
+    return wanted;
+}
+
+int ReportDocument::rowCount() const
+{
+    layOutUntil(std::numeric_limits<int>::max());
+    return int(m_rowTotal);
 }
 
 // ---- pages ------------------------------------------------------------------------
@@ -439,23 +708,26 @@ QString ReportDocument::title() const
 {
     if (!m_title.isEmpty())
         return m_title;
-    if (!m_tickets.empty() && !m_tickets.front().title.isEmpty())
-        return m_tickets.front().title;
+    if (m_def.kind == ReportDefinition::Kind::Ticket)
+        if (auto p = page(0); p && p->ticket && !p->ticket->title.isEmpty())
+            return p->ticket->title;
     return QFileInfo(m_def.fileName).completeBaseName();
 }
 
 int ReportDocument::pageCount() const
 {
-    return m_def.kind == ReportDefinition::Kind::Ticket ? int(m_tickets.size()) : int(m_pages.size());
+    layOutUntil(std::numeric_limits<int>::max());
+    return pagesLaidOut();
 }
 
-QStringList ReportDocument::pageTexts(int page) const
+QStringList ReportDocument::pageTexts(int index) const
 {
     QStringList out;
-    if (page < 0 || page >= pageCount())
+    const auto p = page(index);
+    if (!p)
         return out;
-    if (m_def.kind == ReportDefinition::Kind::Ticket) {
-        const Ticket &t = m_tickets[size_t(page)];
+    if (p->ticket) {
+        const Ticket &t = *p->ticket;
         out << t.heading << t.title;
         for (const QStringList &l : t.lines)
             out << l.join(QStringLiteral(" | "));
@@ -464,7 +736,7 @@ QStringList ReportDocument::pageTexts(int page) const
         out << t.notes << t.footer;
         return out;
     }
-    for (const Band &b : m_pages[size_t(page)]) {
+    for (const Band &b : p->bands) {
         QStringList parts;
         if (!b.label.isEmpty())
             parts << b.label;
@@ -481,20 +753,21 @@ QSize ReportDocument::pageSize() const
     return m_def.landscape ? QSize(A4Long, A4Short) : QSize(A4Short, A4Long);
 }
 
-void ReportDocument::paintPage(QPainter &p, int page) const
+void ReportDocument::paintPage(QPainter &p, int index) const
 {
-    if (page < 0 || page >= pageCount())
+    const auto pg = page(index);
+    if (!pg)
         return;
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setPen(Ink);
     // A slip carries no page footer: it may be printed on stationery.
-    if (m_def.kind == ReportDefinition::Kind::Ticket) {
-        paintTicketPage(p, page);
+    if (pg->ticket) {
+        paintTicketPage(p, *pg->ticket);
     } else {
-        paintListPage(p, page);
-        paintFooter(p, page);
+        paintListPage(p, *pg);
+        paintFooter(p, index);
     }
     p.restore();
 }
@@ -530,7 +803,7 @@ void ReportDocument::paintHeader(QPainter &p, int &y) const
     y += 30;
 }
 
-void ReportDocument::paintListPage(QPainter &p, int page) const
+void ReportDocument::paintListPage(QPainter &p, const Page &page) const
 {
     int y = qRound(m_def.top * 10);
     paintHeader(p, y);
@@ -570,17 +843,17 @@ void ReportDocument::paintListPage(QPainter &p, int page) const
                      alignFlags(m_def.columns[c].align), b.cells[int(c)]);
     };
 
-    for (const Band &b : m_pages[size_t(page)]) {
+    for (const Band &b : page.bands) {
         switch (b.kind) {
         case Band::Row:
             if (b.shaded)
-                p.fillRect(QRectF(left, y, width, RowHeight), ZebraFill);
+                p.fillRect(QRectF(left, y, width, b.height), ZebraFill);
             p.setFont(font(8.5));
             for (size_t c = 0; c < m_def.columns.size(); ++c)
-                cell(p, QRectF(m_columnX[c] + CellPad, y, m_columnW[c] - 2 * CellPad, RowHeight),
-                     alignFlags(m_def.columns[c].align), b.cells.value(int(c)));
+                wrappedCell(p, QRectF(m_columnX[c] + CellPad, y, m_columnW[c] - 2 * CellPad, RowHeight),
+                            alignFlags(m_def.columns[c].align), b.cells.value(int(c)));
             p.setPen(QPen(QColor(0xd8, 0xd8, 0xd8), 1));
-            p.drawLine(left, y + RowHeight, left + width, y + RowHeight);
+            p.drawLine(left, y + b.height, left + width, y + b.height);
             p.setPen(Ink);
             break;
         case Band::GroupHeader:
@@ -596,13 +869,12 @@ void ReportDocument::paintListPage(QPainter &p, int page) const
             cell(p, QRectF(left, y, width, NoDataHeight), Qt::AlignHCenter | Qt::AlignVCenter, b.label);
             break;
         }
-        y += b.height();
+        y += b.height;
     }
 }
 
-void ReportDocument::paintTicketPage(QPainter &p, int page) const
+void ReportDocument::paintTicketPage(QPainter &p, const Ticket &t) const
 {
-    const Ticket &t = m_tickets[size_t(page)];
     const int left = 180, width = pageSize().width() - 2 * left;
     const int top = qRound(m_def.top * 10);
     int y = top + 30;
@@ -633,18 +905,23 @@ void ReportDocument::paintTicketPage(QPainter &p, int page) const
         y += 120;
     }
 
-    // Label and value pairs, two to a line.
+    // Label and value pairs, two to a line; a long value goes on to further
+    // lines and the line grows with it.
     const int half = width / 2;
+    const QFont labelFont = font(10, true), valueFont = font(10);
+    const int step = lineStep(valueFont);
     for (const QStringList &l : t.lines) {
+        int lines = 1;
         for (int pair = 0; pair * 2 + 1 < l.size(); ++pair) {
             const int x = left + 40 + pair * half;
-            p.setFont(font(10, true));
-            cell(p, QRectF(x, y, 330, 72), Qt::AlignLeft | Qt::AlignVCenter, l[pair * 2]);
-            p.setFont(font(10));
-            cell(p, QRectF(x + 340, y, half - 400, 72), Qt::AlignLeft | Qt::AlignVCenter,
-                 l[pair * 2 + 1]);
+            p.setFont(labelFont);
+            lines = std::max(lines, wrappedCell(p, QRectF(x, y, 330, 72), Qt::AlignLeft | Qt::AlignVCenter,
+                                                l[pair * 2]));
+            p.setFont(valueFont);
+            lines = std::max(lines, wrappedCell(p, QRectF(x + 340, y, half - 400, 72),
+                                                Qt::AlignLeft | Qt::AlignVCenter, l[pair * 2 + 1]));
         }
-        y += 72;
+        y += 72 + (lines - 1) * step;
     }
 
     // Weights in large print, in a box of their own.
@@ -670,9 +947,9 @@ void ReportDocument::paintTicketPage(QPainter &p, int page) const
     }
 
     for (const QString &n : t.notes) {
-        p.setFont(font(10));
-        cell(p, QRectF(left + 40, y, width - 80, 70), Qt::AlignLeft | Qt::AlignVCenter, n);
-        y += 70;
+        p.setFont(valueFont);
+        const int lines = wrappedCell(p, QRectF(left + 40, y, width - 80, 70), Qt::AlignLeft | Qt::AlignVCenter, n);
+        y += 70 + (lines - 1) * step;
     }
     if (!t.footer.isEmpty()) {
         y += 140;
@@ -704,13 +981,17 @@ void ReportDocument::paintFooter(QPainter &p, int page) const
     cell(p, r, Qt::AlignLeft | Qt::AlignVCenter,
          QStringLiteral("Printed on %1").arg(m_printedAt.toString(QStringLiteral("dd/MM/yyyy hh:mm"))));
     cell(p, r, Qt::AlignRight | Qt::AlignVCenter,
-         QStringLiteral("Page %1 of %2").arg(page + 1).arg(pageCount()));
+         m_complete ? QStringLiteral("Page %1 of %2").arg(page + 1).arg(pagesLaidOut())
+                    : QStringLiteral("Page %1").arg(page + 1));
 }
 
 // ---- devices ----------------------------------------------------------------------
 
-void ReportDocument::paint(QPagedPaintDevice &device) const
+void ReportDocument::paint(QPagedPaintDevice &device, const Progress &progress) const
 {
+    // The count first, for the footers; then each page laid out again,
+    // painted and dropped.
+    const int pages = pageCount();
     device.setPageSize(QPageSize(QPageSize::A4));
     device.setPageOrientation(m_def.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     device.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
@@ -723,12 +1004,14 @@ void ReportDocument::paint(QPagedPaintDevice &device) const
     const QPageLayout layout = device.pageLayout();
     const QRect full = layout.fullRectPixels(dpi);
     const QRect inner = layout.paintRectPixels(dpi);
-    for (int i = 0; i < pageCount(); ++i) {
+    for (int i = 0; i < pages; ++i) {
         if (i > 0)
             device.newPage();
         p.setViewport(QRect(full.topLeft() - inner.topLeft(), full.size()));
         p.setWindow(QRect(QPoint(0, 0), pageSize()));
         paintPage(p, i);
+        if (progress && !progress(i + 1, pages))
+            break;
     }
     p.end();
 }

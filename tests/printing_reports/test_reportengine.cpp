@@ -1,7 +1,9 @@
 // The report engine on the delivered report files: the rows each file and
 // formula choose, the layout into pages, the PDF and the painted pixels.
+#include "drawntext.h"
 #include "reportoffice.h"
 
+#include "report/reportcontrol.h"
 #include "report/reportdefinition.h"
 #include "report/reportdocument.h"
 
@@ -49,6 +51,20 @@ protected:
                     ++dark;
         }
         return double(dark) / (double(image.width()) * image.height());
+    }
+
+    // Writes a report file into the office.
+    void reportFile(const QString &name, const QByteArray &bytes)
+    {
+        QFile f(m_dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+    // Everything a page puts on paper, one text after another.
+    static QString drawn(const ReportDocument &doc, int page)
+    {
+        return DrawnText::of(doc.pageSize(), [&](QPainter &p) { doc.paintPage(p, page); }).join(' ');
     }
 
     static int pdfPages(const QString &file)
@@ -211,6 +227,286 @@ INSTANTIATE_TEST_SUITE_P(
         Faulty{"[report]\nsource = emp\n[columns]\ncolumn = colour | No | 10\n", "column colour is not a column of emp"},
         Faulty{"[report]\nsource = emp\ntitle = {counter.reptit}\n[columns]\ncolumn = num | No | 10\n",
                "the field {counter.reptit} is not known"}));
+
+// ---- long reports -----------------------------------------------------------------
+
+class LongReport : public Engine
+{
+protected:
+    // Tickets numbered from 1000 on, on the report's day, with the three
+    // materials in turn.
+    void manyTickets(int count)
+    {
+        prepare({Sql("with recursive n(i) as (select 1000 union all select i + 1 from n where i < ?) "
+                     "insert into emp (num, truckno, material, rece, sup, grosswt, tarewt, netwt, grossdt, "
+                     "grosstime, taredt, taretime, grossoral, tareoral, rupee, stage, amtword, dt) "
+                     "select i, 'GJ17TT' || i, case i % 3 when 0 then 'Sand' when 1 then 'Coal' else 'Cement' end, "
+                     "'Halol Ready Mix', 'Mahi Sand', 20000 + i, 6000, 14000 + i, '05/03/2024', '09:15', "
+                     "'05/03/2024', '10:05', ' ', 'Oral', '150', 3, 'x', '2024-03-05' from n",
+                     {999 + count})});
+    }
+    // The first cell of every row band of every page, page by page.
+    static QStringList firstCells(const ReportDocument &doc)
+    {
+        QStringList out;
+        for (int p = 0; p < doc.pageCount(); ++p)
+            for (const QString &line : doc.pageTexts(p))
+                if (!line.startsWith("Grand Total") && !line.startsWith("Total ") && !line.contains(" : "))
+                    out << line.section(" | ", 0, 0);
+        return out;
+    }
+};
+
+TEST_F(LongReport, FirstPageIsReadyBeforeTheLastIsLaidOut)
+{
+    manyTickets(1500);
+    start();
+    ReportControl &report = form1->CrystalReport1;
+    report.setReportFileName("list.rpt");
+    report.setDestination(Destination::Window);
+    int laidOut = -1;
+    bool complete = true;
+    QStringList firstPage;
+    report.onFirstPage = [&](const ReportDocument &doc) {
+        laidOut = doc.pagesLaidOut();
+        complete = doc.complete();
+        firstPage = doc.pageTexts(0);
+    };
+    report.PrintReport();
+    EXPECT_EQ(laidOut, 1);
+    EXPECT_FALSE(complete);
+    ASSERT_FALSE(firstPage.isEmpty());
+    EXPECT_TRUE(firstPage.first().startsWith("1 | 05/03/2024 | GJ17TT4521")) << firstPage.first().toStdString();
+
+    // The host then had the whole report, streamed into a PDF page by page.
+    ASSERT_EQ(host.printed().size(), 1u);
+    const auto &printed = host.printed()[0];
+    EXPECT_GT(printed.pages, 40);
+    EXPECT_EQ(pdfPages(printed.pdfFile), printed.pages);
+    auto doc = std::static_pointer_cast<const ReportDocument>(printed.document);
+    EXPECT_TRUE(doc->complete());
+    EXPECT_EQ(doc->rowCount(), 1508);
+    EXPECT_TRUE(doc->pageTexts(printed.pages - 1).last().startsWith("Grand Total (1508 tickets)"));
+}
+
+TEST_F(LongReport, TicketsCanBeSavedWhileALongReportIsOpen)
+{
+    manyTickets(1500);
+    auto doc = document("list.rpt");
+    ASSERT_FALSE(doc->complete());
+    // No read of the report's rows is left open between pages: a save on
+    // the program's connection goes through at once.
+    Connection db;
+    db.Open(QString::fromLatin1(aminv::DefaultConnection));
+    db.BeginTrans();
+    db.run(Sql("update emp set rupee='200' where num=1"));
+    EXPECT_NO_THROW(db.CommitTrans());
+    db.Close();
+    EXPECT_TRUE(doc->layOutUntil(5));
+}
+
+// Another report run meanwhile rewrites the settings row. A report whose
+// source reads that row itself cannot go on with the new range; one that
+// took its values when it opened goes on.
+struct LaterReport {
+    const char *file;
+    bool stops;
+};
+
+class SettingsChangedMeanwhile : public LongReport, public ::testing::WithParamInterface<LaterReport> {};
+
+TEST_P(SettingsChangedMeanwhile, StopsOnlyAReportThatReadsThemItself)
+{
+    manyTickets(1500);
+    prepare({Sql("update counter set mstno=1, menno=3000")});
+    auto doc = document(GetParam().file);
+    const QStringList first = doc->pageTexts(0);
+    ASSERT_GT(doc->pageCount(), 30); // page 1 is dropped by now
+    prepare({Sql("update counter set st_dt='2024-03-06', en_dt='2024-03-06', mstno=9, menno=9")});
+    if (!GetParam().stops) {
+        EXPECT_EQ(doc->pageTexts(0), first);
+        return;
+    }
+    try {
+        doc->pageTexts(0);
+        FAIL() << "laid out again with the other report's settings";
+    } catch (const RuntimeError &e) {
+        EXPECT_EQ(e.description(), "The report settings in counter were changed after this report was opened "
+                                   "(another report was run): close this report and run it again");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Reports, SettingsChangedMeanwhile,
+                         ::testing::Values(LaterReport{"list.rpt", true}, LaterReport{"nolist.rpt", false}));
+
+TEST_F(LongReport, FooterGivesThePageCountOnceItIsKnown)
+{
+    manyTickets(1500);
+    auto doc = document("list.rpt");
+    EXPECT_TRUE(drawn(*doc, 0).endsWith("Page 1")) << drawn(*doc, 0).toStdString();
+    const int pages = doc->pageCount();
+    EXPECT_TRUE(drawn(*doc, 0).endsWith(QStringLiteral("Page 1 of %1").arg(pages)));
+}
+
+// Reports sorted on unique and on repeated values, and unsorted: every row
+// is printed once, in the report's order, however the rows are read in
+// slices and the pages laid out again.
+struct Sorting {
+    const char *name;
+    const char *order;
+};
+
+class SortedRows : public LongReport, public ::testing::WithParamInterface<Sorting> {};
+
+TEST_P(SortedRows, EveryRowOnceAcrossSlicesAndPages)
+{
+    manyTickets(1500);
+    QByteArray text = "[report]\nsource = emp\n";
+    text += GetParam().order;
+    text += "\ntotals = netwt\n[columns]\ncolumn = num | No | 10\ncolumn = material | Material | 20\n"
+            "column = netwt | Net | 10 | right\n";
+    reportFile("rows.rpt", text);
+    auto doc = document("rows.rpt");
+    ASSERT_EQ(doc->pagesLaidOut(), 1);
+    const QStringList page3 = doc->pageTexts(3);
+    const QStringList cells = firstCells(*doc);
+    ASSERT_EQ(cells.size(), 1509); // the day's nine tickets and the many
+    std::vector<int> numbers;
+    for (const QString &c : cells)
+        numbers.push_back(c.toInt());
+    if (QByteArray(GetParam().order).contains("material")) {
+        // Materials in order, each material's tickets together.
+        QStringList materials;
+        for (int p = 0; p < doc->pageCount(); ++p)
+            for (const QString &line : doc->pageTexts(p))
+                if (!line.startsWith("Grand"))
+                    materials << line.section(" | ", 1, 1);
+        EXPECT_TRUE(std::is_sorted(materials.begin(), materials.end()));
+    } else if (QByteArray(GetParam().order).contains("num")) {
+        EXPECT_TRUE(std::is_sorted(numbers.begin(), numbers.end()));
+    }
+    std::sort(numbers.begin(), numbers.end());
+    EXPECT_EQ(std::adjacent_find(numbers.begin(), numbers.end()), numbers.end()) << "a row printed twice";
+    EXPECT_EQ(numbers.front(), 1);
+    EXPECT_EQ(numbers.back(), 2499);
+    // A page dropped since it was laid out comes back the same.
+    EXPECT_GT(doc->pageCount(), 20);
+    EXPECT_EQ(doc->pageTexts(3), page3);
+    double net = 0;
+    for (const auto &row : rows("select netwt from emp"))
+        net += row["netwt"].toDouble();
+    EXPECT_EQ(doc->pageTexts(doc->pageCount() - 1).last(),
+              QStringLiteral("Grand Total (1509 tickets) | %1").arg(qint64(net)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, SortedRows,
+                         ::testing::Values(Sorting{"unique", "order = num"},
+                                           Sorting{"repeated", "order = material"},
+                                           Sorting{"repeatedThenUnique", "order = material, num"},
+                                           Sorting{"none", ""}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(LongReport, GroupTotalsHoldOnPagesLaidOutAgain)
+{
+    manyTickets(1500);
+    auto doc = document("material.rpt");
+    const int pages = doc->pageCount();
+    std::vector<QStringList> first;
+    for (int p = 0; p < pages; ++p)
+        first.push_back(doc->pageTexts(p));
+    for (int p = pages - 1; p >= 0; p -= 7)
+        EXPECT_EQ(doc->pageTexts(p), first[size_t(p)]) << "page " << p + 1;
+    QStringList all;
+    for (const QStringList &page : first)
+        all << page;
+    // 500 of each material besides the day's eight tickets.
+    EXPECT_TRUE(all.contains("Total Coal (503 tickets) | 10965470 | 3027580 | 7937890")) << all.filter("Total").join('\n').toStdString();
+}
+
+// ---- values on paper ----------------------------------------------------------------
+
+struct LongValue {
+    const char *file;
+    const char *setup; // a statement that stores the long value
+    const char *value;
+};
+
+class LongValueOnPaper : public Engine, public ::testing::WithParamInterface<LongValue> {};
+
+TEST_P(LongValueOnPaper, IsWrappedNotCut)
+{
+    prepare({Sql(GetParam().setup)});
+    auto doc = document(GetParam().file);
+    const QString paper = drawn(*doc, 0);
+    // Lines may break inside a word too long for the width.
+    EXPECT_TRUE(QString(paper).remove(' ').contains(QString::fromUtf8(GetParam().value).remove(' ')))
+        << paper.toStdString();
+    EXPECT_FALSE(paper.contains(QChar(0x2026))) << paper.toStdString();
+    EXPECT_FALSE(paper.contains("...")) << paper.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, LongValueOnPaper,
+    ::testing::Values(
+        LongValue{"plainslip.rpt", "update slip set sup='Shree Mahalaxmi Sand and Stone Crushing Suppliers Private Limited'",
+                  "Shree Mahalaxmi Sand and Stone Crushing Suppliers Private Limited"},
+        LongValue{"plainslip.rpt", "update slip set truckno='GJ17TT4521GJ17TT4521GJ17TT4521GJ17TT4521'",
+                  "GJ17TT4521GJ17TT4521GJ17TT4521GJ17TT4521"},
+        LongValue{"plainslip.rpt", "update slip set material='Crushed Black Trap Stone Aggregate 20mm'",
+                  "Crushed Black Trap Stone Aggregate 20mm"},
+        LongValue{"list.rpt", "update emp set rece='Gujarat State Road and Infrastructure Development Corporation' where num=1",
+                  "Gujarat State Road and Infrastructure Development Corporation"},
+        LongValue{"list.rpt", "update emp set sup='Western Coalfields Agency' where num=1", "Western Coalfields Agency"},
+        LongValue{"list.rpt", "update emp set grosswt=987654321987 where num=1", "987654517997"}, // the total
+        LongValue{"material.rpt",
+                  "update emp set material='Crushed Black Trap Stone Aggregate 20mm Washed and Graded' where num in (4, 7)",
+                  "Total Crushed Black Trap Stone Aggregate 20mm Washed and Graded (2 tickets)"}));
+
+TEST_F(Engine, AValueTooLongToShrinkGoesOnToFurtherLines)
+{
+    const QString value = "Gujarat State Road and Infrastructure Development Corporation Limited Halol Division";
+    prepare({Sql("update emp set rece=? where num=1", {value})});
+    auto doc = document("list.rpt");
+    EXPECT_EQ(doc->pageCount(), 1);
+    const QStringList texts = DrawnText::of(doc->pageSize(), [&](QPainter &p) { doc->paintPage(p, 0); });
+    EXPECT_FALSE(texts.contains(value)) << "drawn on one line";
+    EXPECT_TRUE(texts.join(' ').contains(value)) << texts.join('|').toStdString();
+}
+
+// ---- report files -------------------------------------------------------------------
+
+struct Encoding {
+    const char *name;
+    QByteArray bytes;
+};
+
+class ReportFileText : public Engine, public ::testing::WithParamInterface<Encoding> {};
+
+TEST_P(ReportFileText, PrintsTheTitleAsWritten)
+{
+    reportFile("enc.rpt", GetParam().bytes + "[report]\nkind = ticket\nsource = slip\ntitle = Weighment \xE2\x80\x94 "
+                                             "Caf\xC3\xA9 \xE2\x82\xB9\n[ticket]\nline = Slip No. | {num}\n");
+    auto doc = document("enc.rpt");
+    const QString title = QString::fromUtf8("Weighment \u2014 Caf\u00e9 \u20b9");
+    EXPECT_EQ(doc->definition().title, title);
+    EXPECT_TRUE(drawn(*doc, 0).contains(title)) << drawn(*doc, 0).toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Utf8, ReportFileText,
+                         ::testing::Values(Encoding{"plain", QByteArray()}, Encoding{"withMark", "\xEF\xBB\xBF"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Engine, TheRunDirectoryDescribesTheReportFiles)
+{
+    QFile description(BUILT_RUN_DIR "/reports.txt");
+    ASSERT_TRUE(description.open(QIODevice::ReadOnly)) << "reports.txt is not in the run directory";
+    const QString text = QString::fromUtf8(description.readAll());
+    for (QDirIterator it(QStringLiteral(REPORT_FILES_DIR), {"*.rpt"}); it.hasNext();) {
+        const QString name = QFileInfo(it.next()).fileName();
+        EXPECT_TRUE(text.contains(name)) << name.toStdString();
+        EXPECT_TRUE(QFile::exists(BUILT_RUN_DIR "/" + name)) << name.toStdString();
+    }
+}
 
 TEST_F(Engine, ReportFilesAreWindows1252)
 {

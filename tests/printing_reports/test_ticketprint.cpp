@@ -172,13 +172,29 @@ TEST_F(TicketPrint, DosStyleOnlyCloses)
     EXPECT_FALSE(app().form("preview").loaded());
 }
 
-TEST_F(TicketPrint, MissingReportFileEndsThePrintSilently)
+TEST_F(TicketPrint, MissingReportFileIsReportedAndTheFormCloses)
 {
     QFile::remove(m_dir.filePath("plainslip.rpt"));
     start();
     printTicket(true, "1");
     EXPECT_TRUE(host.printed().empty());
-    EXPECT_TRUE(host.boxTexts().isEmpty());
+    EXPECT_EQ(host.boxTexts(), QStringList{"plainslip.rpt was not found: the ticket was not printed"});
+    ASSERT_EQ(host.boxes().size(), 1u);
+    EXPECT_EQ(host.boxes()[0].buttons, Msg::OKOnly | Msg::Exclamation);
+    EXPECT_FALSE(app().form("preview").loaded());
+}
+
+TEST_F(TicketPrint, FaultyReportFileIsReportedWithItsFault)
+{
+    QFile f(m_dir.filePath("plainslip.rpt"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("[report]\nkind = ticket\n");
+    f.close();
+    start();
+    printTicket(true, "1");
+    EXPECT_TRUE(host.printed().empty());
+    EXPECT_EQ(host.boxTexts(), QStringList{"The report file 'plainslip.rpt' is not valid: line 3: the report names "
+                                           "no source: the ticket was not printed"});
     EXPECT_FALSE(app().form("preview").loaded());
 }
 

@@ -1,0 +1,283 @@
+#include "reportpreview.h"
+
+#include "runtime/errors.h"
+#include "runtime/form.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QResizeEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProgressBar>
+#include <QProgressDialog>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace vb {
+
+namespace {
+
+// Layout between the operator's events: short enough that keys and
+// repaints are not held up.
+constexpr int SliceMs = 12;
+
+} // namespace
+
+ReportPreview::ReportPreview(std::shared_ptr<const PrintDocument> document, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_document(std::move(document)), m_layout(new QTimer(this))
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(m_document->title());
+    resize(1000, 760);
+
+    auto button = [this](QStyle::StandardPixmap icon, const QString &tip, auto slot) {
+        auto *b = new QToolButton(this);
+        b->setIcon(style()->standardIcon(icon));
+        b->setToolTip(tip);
+        b->setAutoRaise(true);
+        connect(b, &QToolButton::clicked, this, slot);
+        return b;
+    };
+    m_first = button(QStyle::SP_MediaSkipBackward, tr("First page"), [this] { showPage(0); });
+    m_previous = button(QStyle::SP_MediaSeekBackward, tr("Previous page"), [this] { showPage(m_page - 1); });
+    m_next = button(QStyle::SP_MediaSeekForward, tr("Next page"), [this] { showPage(m_page + 1); });
+    m_last = button(QStyle::SP_MediaSkipForward, tr("Last page"), [this] {
+        // The last page needs the whole layout.
+        try {
+            showPage(m_document->pageCount() - 1);
+        } catch (const RuntimeError &e) {
+            failed(e.description());
+        }
+    });
+    auto *zoomOut = new QToolButton(this);
+    zoomOut->setText(QStringLiteral("-"));
+    zoomOut->setToolTip(tr("Smaller"));
+    connect(zoomOut, &QToolButton::clicked, this, [this] {
+        m_zoom = std::max(0.3, m_zoom / 1.25);
+        render();
+    });
+    auto *zoomIn = new QToolButton(this);
+    zoomIn->setText(QStringLiteral("+"));
+    zoomIn->setToolTip(tr("Larger"));
+    connect(zoomIn, &QToolButton::clicked, this, [this] {
+        m_zoom = std::min(4.0, m_zoom * 1.25);
+        render();
+    });
+    auto *printButton = new QToolButton(this);
+    printButton->setText(tr("Print..."));
+    connect(printButton, &QToolButton::clicked, this, [this] { print(); });
+
+    m_status = new QLabel(this);
+    m_status->setMinimumWidth(220);
+    m_busy = new QProgressBar(this);
+    m_busy->setRange(0, 0); // busy: the page count is not known yet
+    m_busy->setMaximumWidth(160);
+    m_busy->setTextVisible(false);
+
+    auto *bar = new QHBoxLayout;
+    bar->setContentsMargins(6, 4, 6, 4);
+    for (QWidget *w : std::initializer_list<QWidget *>{m_first, m_previous, m_status, m_next, m_last})
+        bar->addWidget(w);
+    bar->addWidget(m_busy);
+    bar->addStretch();
+    bar->addWidget(zoomOut);
+    bar->addWidget(zoomIn);
+    bar->addWidget(printButton);
+
+    m_sheet = new QLabel;
+    m_sheet->setAlignment(Qt::AlignCenter);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setWidget(m_sheet);
+    m_scroll->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    m_scroll->setBackgroundRole(QPalette::Dark);
+    m_scroll->setWidgetResizable(false);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(bar);
+    layout->addWidget(m_scroll, 1);
+
+    // The page is fitted to the width of the area that shows it.
+    m_scroll->viewport()->installEventFilter(this);
+    connect(m_layout, &QTimer::timeout, this, [this] { layOutSome(); });
+    if (!m_document->complete())
+        m_layout->start(0);
+    updateStatus();
+}
+
+ReportPreview::~ReportPreview() = default;
+
+bool ReportPreview::layoutDone() const
+{
+    return m_stopped || m_document->complete();
+}
+
+void ReportPreview::layOutSome()
+{
+    try {
+        const bool wasComplete = m_document->complete();
+        if (m_document->layOutMore(SliceMs) && !wasComplete) {
+            m_layout->stop();
+            render(); // the footer now gives the page count
+        }
+    } catch (const RuntimeError &e) {
+        failed(e.description());
+    }
+    updateStatus();
+}
+
+void ReportPreview::failed(const QString &why)
+{
+    m_layout->stop();
+    m_stopped = true;
+    updateStatus();
+    host().msgBox(why, Msg::OKOnly | Msg::Exclamation, App::instance().title());
+}
+
+void ReportPreview::showPage(int page)
+{
+    if (page < 0)
+        return;
+    // A page beyond the ones laid out is laid out now, and the window stays
+    // on the last page when the report is shorter.
+    try {
+        while (page >= m_document->pagesLaidOut() && !m_document->complete())
+            m_document->layOutMore(SliceMs);
+    } catch (const RuntimeError &e) {
+        failed(e.description());
+    }
+    page = std::min(page, m_document->pagesLaidOut() - 1);
+    if (page < 0 || page == m_page) {
+        updateStatus();
+        return;
+    }
+    m_page = page;
+    render();
+    m_scroll->verticalScrollBar()->setValue(0);
+    updateStatus();
+}
+
+void ReportPreview::render()
+{
+    const QSize size = m_document->pageSize();
+    const int width = std::max(200, int((m_scroll->viewport()->width() - 24) * m_zoom));
+    const qreal ratio = devicePixelRatioF();
+    QImage image(QSize(width, width * size.height() / size.width()) * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.setViewport(image.rect());
+    p.setWindow(QRect(QPoint(0, 0), size));
+    try {
+        m_document->paintPage(p, m_page);
+    } catch (const RuntimeError &e) {
+        p.end();
+        failed(e.description());
+        return;
+    }
+    p.end();
+    m_sheet->setPixmap(QPixmap::fromImage(image));
+    m_sheet->resize(m_sheet->sizeHint());
+}
+
+void ReportPreview::updateStatus()
+{
+    const int known = m_document->pagesLaidOut();
+    if (m_document->complete())
+        m_status->setText(tr("Page %1 of %2").arg(m_page + 1).arg(known));
+    else if (m_stopped)
+        m_status->setText(tr("Page %1 of %2 (not laid out further)").arg(m_page + 1).arg(known));
+    else
+        m_status->setText(tr("Page %1 of %2 so far...").arg(m_page + 1).arg(known));
+    m_busy->setVisible(!layoutDone());
+    m_first->setEnabled(m_page > 0);
+    m_previous->setEnabled(m_page > 0);
+    const bool more = m_page + 1 < known || !layoutDone();
+    m_next->setEnabled(more);
+    m_last->setEnabled(more && !m_stopped);
+}
+
+void ReportPreview::print()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(m_document->title());
+    if (QPrinterInfo::availablePrinters().isEmpty())
+        printer.setOutputFormat(QPrinter::PdfFormat);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    // A long report is laid out to its end first (the footers give the
+    // page count), then printed page by page; either can be cancelled.
+    QProgressDialog progress(tr("Laying out the pages..."), tr("Cancel"), 0, 0, this);
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    try {
+        m_layout->stop();
+        while (!m_document->layOutMore(100)) {
+            progress.setLabelText(tr("Laying out the pages: %1 so far...").arg(m_document->pagesLaidOut()));
+            progress.setValue(0);
+            if (progress.wasCanceled()) {
+                updateStatus();
+                m_layout->start(0);
+                return;
+            }
+        }
+        render();
+        updateStatus();
+        progress.setLabelText(tr("Printing..."));
+        m_document->paint(printer, [&](int done, int pages) {
+            progress.setMaximum(pages);
+            progress.setValue(done);
+            progress.setLabelText(tr("Printing page %1 of %2...").arg(done).arg(pages));
+            return !progress.wasCanceled();
+        });
+    } catch (const RuntimeError &e) {
+        failed(e.description());
+    }
+    updateStatus();
+}
+
+void ReportPreview::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_PageDown: showPage(m_page + 1); break;
+    case Qt::Key_PageUp: showPage(m_page - 1); break;
+    case Qt::Key_Home:
+        if (event->modifiers() & Qt::ControlModifier)
+            showPage(0);
+        else
+            m_scroll->verticalScrollBar()->setValue(0);
+        break;
+    case Qt::Key_End:
+        if (event->modifiers() & Qt::ControlModifier)
+            m_last->click();
+        else
+            m_scroll->verticalScrollBar()->setValue(m_scroll->verticalScrollBar()->maximum());
+        break;
+    case Qt::Key_Escape: close(); break;
+    default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
+}
+
+bool ReportPreview::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize) {
+        const int width = static_cast<QResizeEvent *>(event)->size().width();
+        if (width != m_renderedFor) {
+            m_renderedFor = width;
+            render();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace vb

@@ -1,0 +1,58 @@
+#pragma once
+// The preview window of a report: shows one page at a time, fitted to the
+// window's width, as soon as that page is laid out. While the rest of the
+// report is laid out a little at a time between the operator's events, the
+// window shows how many pages are known so far and a busy bar; then the
+// page count. It keeps only the page in view painted.
+#include "runtime/host.h"
+
+#include <QImage>
+#include <QWidget>
+#include <memory>
+
+class QLabel;
+class QProgressBar;
+class QScrollArea;
+class QTimer;
+class QToolButton;
+
+namespace vb {
+
+class ReportPreview : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ReportPreview(std::shared_ptr<const PrintDocument> document, QWidget *parent = nullptr);
+    ~ReportPreview() override;
+
+    int currentPage() const { return m_page; }
+    // Shows a page (0-based); one not laid out yet is laid out first.
+    void showPage(int page);
+    // Whether the background layout has finished (or stopped on a failure).
+    bool layoutDone() const;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void layOutSome();
+    void render();
+    void updateStatus();
+    void print();
+    void failed(const QString &why);
+
+    std::shared_ptr<const PrintDocument> m_document;
+    int m_page = 0;
+    double m_zoom = 1.0; // of the window's width
+    int m_renderedFor = -1; // the width the page was last fitted to
+    bool m_stopped = false;
+    QTimer *m_layout;
+    QScrollArea *m_scroll;
+    QLabel *m_sheet;
+    QLabel *m_status;
+    QProgressBar *m_busy;
+    QToolButton *m_first, *m_previous, *m_next, *m_last;
+};
+
+} // namespace vb

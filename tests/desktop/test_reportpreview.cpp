@@ -1,0 +1,129 @@
+// The report preview window on the offscreen platform: the first page in
+// view at once, the rest laid out between events, and what the operator
+// reads meanwhile; and a report sent to the printer on a machine without one.
+#include "desktop/qthost.h"
+#include "desktop/reportpreview.h"
+#include "runtime/errors.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPainter>
+#include <QPointer>
+#include <QPrinterInfo>
+#include <QProgressBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace vb;
+
+namespace {
+
+// A document of a given number of pages that lays out one page per call,
+// as a long report does a slice at a time.
+class SlowDocument : public PrintDocument
+{
+public:
+    explicit SlowDocument(int pages) : m_pages(pages) {}
+    QString title() const override { return QStringLiteral("Long report"); }
+    int pageCount() const override
+    {
+        m_laid = m_pages;
+        return m_pages;
+    }
+    void paint(QPagedPaintDevice &, const Progress &) const override {}
+    bool writePdf(const QString &) const override { return false; }
+    int pagesLaidOut() const override { return m_laid; }
+    bool complete() const override { return m_laid == m_pages; }
+    bool layOutMore(int) const override
+    {
+        if (m_laid < m_pages)
+            ++m_laid;
+        return complete();
+    }
+    QSize pageSize() const override { return QSize(2100, 2970); }
+    void paintPage(QPainter &p, int page) const override
+    {
+        painted.push_back(page);
+        p.drawText(QRect(0, 0, 2100, 300), Qt::AlignCenter, QString::number(page + 1));
+    }
+    mutable std::vector<int> painted;
+
+private:
+    int m_pages;
+    mutable int m_laid = 1; // the first page comes laid out
+};
+
+class Preview : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        App::instance().reset();
+        host = std::make_unique<QtHost>();
+    }
+    void TearDown() override
+    {
+        host.reset();
+        App::instance().reset();
+    }
+    static QString status(ReportPreview &w)
+    {
+        for (QLabel *l : w.findChildren<QLabel *>())
+            if (l->text().startsWith("Page"))
+                return l->text();
+        return QString();
+    }
+    std::unique_ptr<QtHost> host;
+};
+
+TEST_F(Preview, ShowsTheFirstPageWhileTheRestIsLaidOut)
+{
+    auto doc = std::make_shared<SlowDocument>(200);
+    auto *window = new ReportPreview(doc);
+    QPointer<ReportPreview> alive(window);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    EXPECT_EQ(window->windowTitle(), "Long report");
+    ASSERT_FALSE(doc->painted.empty());
+    EXPECT_EQ(doc->painted.front(), 0);
+    EXPECT_FALSE(doc->complete());
+    EXPECT_TRUE(status(*window).startsWith("Page 1 of ")) << status(*window).toStdString();
+    EXPECT_TRUE(status(*window).endsWith(" so far...")) << status(*window).toStdString();
+    EXPECT_TRUE(window->findChild<QProgressBar *>()->isVisible());
+
+    // Keys reach pages laid out and beyond them.
+    QTest::keyClick(window, Qt::Key_PageDown);
+    EXPECT_EQ(window->currentPage(), 1);
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return doc->complete(); }, 10000));
+    QTest::qWait(50);
+    EXPECT_EQ(status(*window), "Page 2 of 200");
+    EXPECT_FALSE(window->findChild<QProgressBar *>()->isVisible());
+    QTest::keyClick(window, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(window->currentPage(), 199);
+    EXPECT_EQ(doc->painted.back(), 199);
+    QTest::keyClick(window, Qt::Key_PageDown);
+    EXPECT_EQ(window->currentPage(), 199) << "stays on the last page";
+
+    // Closing it lets the document go.
+    QTest::keyClick(window, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return alive.isNull(); }, 2000));
+    EXPECT_EQ(doc.use_count(), 1);
+}
+
+TEST_F(Preview, PrintingWithoutAPrinterRaisesAnError)
+{
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        GTEST_SKIP() << "this machine has a printer";
+    auto doc = std::make_shared<SlowDocument>(3);
+    try {
+        host->printReport(doc, Destination::Printer, 1);
+        FAIL() << "no error";
+    } catch (const RuntimeError &e) {
+        EXPECT_EQ(e.number(), NoPrinterError);
+        EXPECT_EQ(e.description(), "No printer is installed");
+    }
+}
+
+} // namespace
