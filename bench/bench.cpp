@@ -203,8 +203,9 @@ public:
         }
         QSqlDatabase::removeDatabase(name);
     }
-    // The save: the ticket replaced in one transaction, then the print
-    // data refilled twice (the save's and the print key's).
+    // The save: the ticket replaced in one transaction, the print data
+    // refilled twice (the save's and the print key's), then the text ticket
+    // composed from the layout, line by line.
     void save(int num)
     {
         run(QStringLiteral("BEGIN"));
@@ -222,6 +223,9 @@ public:
                     {QStringLiteral("value %1").arg(index), index});
             run(QStringLiteral("COMMIT"));
         }
+        read(QStringLiteral("select * from prnvarplain"));
+        for (int line = 1; line <= 20; ++line)
+            read(QStringLiteral("select * from prnvarplain where r=? order by c"), {line});
     }
     void drop(int num) { run(QStringLiteral("delete from emp where num=?"), {num}); }
 
