@@ -416,10 +416,11 @@ void Form1::Command3_Click() { startCalculator(QStringLiteral("calc.exe"), WinSt
 void Form1::startCalculator(const QString &program, int windowStyle)
 {
     // The calculator is outside the program: a missing one is named, and
-    // one that cannot run (none installed behind it) gives its reason.
+    // one that cannot run (none installed behind it) gives its reason. One
+    // that ran and was closed from outside (killed) has not failed.
     try {
         host().shellWatched(program, windowStyle, [program](const ProgramEnd &end) {
-            if (!end.failed)
+            if (!end.failed || end.killed)
                 return;
             MsgBox(QStringLiteral("%1 failed:\n%2").arg(program, reasonOf(end)));
         });

@@ -64,6 +64,15 @@ QColor readableOn(const QColor &back)
     return luminance < 0.45 ? QColor(Qt::white) : QColor(Qt::black);
 }
 
+// The grey of a disabled control's text: dimmed, as on the system the forms
+// were made for, yet still readable, since a locked box often holds the very
+// value the operator reads (a recalled weight, the computed net).
+QColor dimmedOn(const QColor &back)
+{
+    const double luminance = 0.2126 * back.redF() + 0.7152 * back.greenF() + 0.0722 * back.blueF();
+    return luminance < 0.45 ? QColor(0xb4, 0xb4, 0xb4) : QColor(0x59, 0x59, 0x59);
+}
+
 // A box that lies mostly beyond the form's left or top edge is one the
 // operator is not meant to see (it only receives); it keeps working.
 bool shown(const Control &c)
@@ -238,6 +247,9 @@ void FormWindow::applyPalette(Control &c, QWidget *w)
         pal.setColor(QPalette::Text, fore);
         pal.setColor(QPalette::ButtonText, fore);
     }
+    const QColor dimmed = dimmedOn(pal.color(QPalette::Disabled, backRole));
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        pal.setColor(QPalette::Disabled, role, dimmed);
     if (w->palette() != pal)
         w->setPalette(pal);
     w->setAutoFillBackground(fill && ownBack);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "focusframe.h"
 #include "formwindow.h"
 #include "reportpreview.h"
 #include "runtime/errors.h"
@@ -105,6 +106,16 @@ QWidget *QtHost::dialogParent() const
 // with their default text.
 static bool unattended() { return qEnvironmentVariableIsSet("VARNOCK_UNATTENDED"); }
 
+// A box shows where the focus is as the forms do, so the operator sees
+// which button Enter presses.
+static void frameFocus(QDialog &box)
+{
+    auto *frame = new FocusFrame(&box);
+    QObject::connect(qApp, &QApplication::focusChanged, frame, [frame, &box](QWidget *, QWidget *now) {
+        frame->follow(now && box.isAncestorOf(now) ? now : nullptr);
+    });
+}
+
 int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
 {
     if (unattended()) {
@@ -164,6 +175,7 @@ int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
     }
     size_t defaultButton = size_t((buttons >> 8) & 3);
     box.setDefaultButton(made[defaultButton < made.size() ? defaultButton : 0]);
+    frameFocus(box);
     box.exec();
     for (size_t i = 0; i < made.size(); ++i)
         if (box.clickedButton() == made[i])
@@ -187,6 +199,7 @@ QString QtHost::inputBox(const QString &prompt, const QString &title, const QStr
     dialog.setTextValue(defaultText);
     if (pos)
         dialog.move(pos->x() / FormWindow::TwipsPerPixel, pos->y() / FormWindow::TwipsPerPixel);
+    frameFocus(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return dialog.textValue();
@@ -255,6 +268,21 @@ void QtHost::setScreenMousePointer(int pointer)
 
 // ---- reports ------------------------------------------------------------------------
 
+// A window of a set size is made to fit the screen's free area, room left
+// for a title bar: a 1366 x 768 screen is shorter than a report preview.
+static void fitOnScreen(QWidget &window)
+{
+    const QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize room = area.size() - QSize(16, 48);
+    if (window.width() <= room.width() && window.height() <= room.height())
+        return;
+    window.resize(window.size().boundedTo(room));
+    window.move(area.x() + (area.width() - window.width()) / 2, area.y() + (area.height() - window.height()) / 2);
+}
+
 void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int destination,
                          int copies)
 {
@@ -281,6 +309,11 @@ void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int dest
     // own window; it keeps the document alive until it closes.
     auto *preview = new ReportPreview(std::move(document), dialogParent());
     preview->show();
+    fitOnScreen(*preview);
+    // The operator's keys go to the preview (Esc closes it), also where no
+    // window manager hands a new window the focus.
+    preview->raise();
+    preview->activateWindow();
 }
 
 // ---- forms --------------------------------------------------------------------------

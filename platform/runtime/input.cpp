@@ -303,7 +303,9 @@ void press(Form &form, int keyCode, int shift)
         case Key::Down:
             if (isOption(c)) {
                 arrowInGroup(*c, keyCode == Key::Down ? 1 : -1);
-            } else if (c && c->kind() == ControlKind::ComboBox) {
+            } else if (c && c->kind() == ControlKind::ComboBox && !(shift & 4)) {
+                // Alt with an arrow opens or closes the list; only a plain
+                // arrow steps to the next item (and runs Click).
                 auto *cb = static_cast<ComboBox *>(c);
                 int i = cb->ListIndex() + (keyCode == Key::Down ? 1 : -1);
                 if (i >= 0 && i < cb->ListCount())

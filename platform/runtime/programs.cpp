@@ -84,6 +84,7 @@ void startWatched(const QString &path, const QStringList &arguments,
         ProgramEnd end;
         end.exitCode = code;
         end.failed = status != QProcess::NormalExit || code != 0;
+        end.killed = status != QProcess::NormalExit;
         report(end);
     });
     QObject::connect(run, &QProcess::errorOccurred, run, [run, report](QProcess::ProcessError error) {

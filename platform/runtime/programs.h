@@ -11,6 +11,7 @@ namespace vb {
 // How a watched program ended.
 struct ProgramEnd {
     bool failed = false; // it did not run, crashed, or ended with a status other than 0
+    bool killed = false; // a signal ended it (closed from outside), not the program itself
     int exitCode = 0;
     QString errorOutput; // what it wrote to its error output, trimmed
 };

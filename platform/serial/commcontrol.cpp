@@ -108,8 +108,11 @@ CommControl::CommControl(Form *form, const QString &name) : WithProps(form, name
     QObject::connect(port, &QSerialPort::bytesWritten, port, [this](qint64) { sent(); });
     QObject::connect(port, &QSerialPort::errorOccurred, port, [this](QSerialPort::SerialPortError e) {
         // The device went away (unplugged adapter, closed terminal): the
-        // port is closed rather than left polling a dead descriptor.
-        if (e == QSerialPort::ResourceError && m_port->isOpen())
+        // port is closed rather than left polling a dead descriptor. A
+        // hung-up line reads as an end of file, which comes as a read error
+        // on every poll; one read error alone does not close the port.
+        const bool hungUp = e == QSerialPort::ReadError && ++m_readErrors >= HungUpReadErrors;
+        if ((e == QSerialPort::ResourceError || hungUp) && m_port->isOpen())
             QTimer::singleShot(0, m_port.get(), [this] { close(); });
     });
 }
@@ -207,6 +210,7 @@ void CommControl::close()
     if (m_port->isOpen())
         m_port->close();
     m_port->clearError();
+    m_readErrors = 0;
     m_in.clear();
     m_commEvent = 0;
     m_sendPending = false;
@@ -368,6 +372,7 @@ void CommControl::received()
     QByteArray bytes = m_port->readAll();
     if (bytes.isEmpty())
         return;
+    m_readErrors = 0;
     if (m_p.nullDiscard)
         bytes.replace(QByteArray(1, '\0'), QByteArray());
     const bool eof = m_p.eofEnable && bytes.contains('\x1a');

@@ -145,9 +145,13 @@ private:
     [[noreturn]] void notOpen() const;
 
 
+    // Read errors in a row, no data between, that mean the line hung up.
+    static constexpr int HungUpReadErrors = 50;
+
     std::unique_ptr<QSerialPort> m_port;
     QByteArray m_in;
     int m_commEvent = 0;
+    int m_readErrors = 0; // read errors since data last came in
     bool m_inHandler = false;
     bool m_arrivedInHandler = false;
     bool m_sendPending = false;

@@ -44,10 +44,13 @@ bool PtyPair::start(const QString &portLink, const QString &peerLink)
     return m_peer >= 0;
 }
 
-PtyPair::~PtyPair()
+PtyPair::~PtyPair() { unplug(); }
+
+void PtyPair::unplug()
 {
     if (m_peer >= 0)
         ::close(m_peer);
+    m_peer = -1;
     if (m_socat.state() != QProcess::NotRunning) {
         m_socat.terminate();
         m_socat.waitForFinished(3000);

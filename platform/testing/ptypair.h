@@ -18,6 +18,8 @@ public:
     bool start(const QString &portLink, const QString &peerLink);
     ~PtyPair();
     static bool available();
+    // Pulls the cable: the device's end goes away, as an unplugged adapter.
+    void unplug();
 
     // Writes bytes from the device's end.
     bool send(const QByteArray &bytes);

@@ -25,11 +25,19 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QFileInfo>
+#include <QPagedPaintDevice>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cmath>
+#include <map>
 #include <set>
 
 using namespace vb;
@@ -610,6 +618,29 @@ TEST_F(Desktop, RuntimeChangesShowAtOnce)
     EXPECT_EQ(win->focusWidget(), widget<QLineEdit>(f->txtCode));
 }
 
+TEST_F(Desktop, AltDownOpensAComboListWithoutPickingAnItem)
+{
+    // Opening the list and leaving it with Esc leaves the box as it was:
+    // no item in it, no Click (on the main screen a Click fills the tare).
+    QComboBox *combo = widget<QComboBox>(f->cboMaterial);
+    f->cboMaterial.onClick = [this] { f->log.push_back("cboMaterial_Click " + f->cboMaterial.Text()); };
+    f->cboMaterial.setText(QString());
+    ui::focus(f->cboMaterial);
+    f->log.clear();
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Down, Qt::AltModifier);
+    EXPECT_TRUE(waitFor([&] { return combo->view()->isVisible(); })) << "the list opens";
+    EXPECT_EQ(f->cboMaterial.Text(), "");
+    EXPECT_EQ(f->cboMaterial.ListIndex(), -1);
+    combo->hidePopup();
+    EXPECT_EQ(f->cboMaterial.Text(), "");
+    EXPECT_TRUE(f->log.empty()) << f->log.front().toStdString();
+
+    // A plain arrow still steps through the list.
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Down);
+    EXPECT_EQ(f->cboMaterial.Text(), "Sand");
+    EXPECT_EQ(f->log, (Log{"cboMaterial_Click Sand"}));
+}
+
 TEST_F(Desktop, AComboPickAndAToggleClickGoThroughTheRuntime)
 {
     QComboBox *combo = widget<QComboBox>(f->cboMaterial);
@@ -721,6 +752,56 @@ TEST_F(Desktop, AMillionRowsFromASourceAreReadWhereTheyAreShown)
     EXPECT_EQ(tree->model()->index(0, 0).data().toString(), "999999");
     EXPECT_EQ(tree->currentIndex().row(), 999994);
     EXPECT_LT(rows->asked.size(), 600u);
+}
+
+TEST_F(Desktop, BoxesFrameTheFocusedButtonOrBox)
+{
+    // Enter presses the focused button: the operator sees which one.
+    // Framed: the bright band shows on both sides of the widget (close
+    // neighbours share one side).
+    const auto framed = [](QWidget *w) {
+        QApplication::processEvents();
+        QWidget *window = w->window();
+        const QImage shot = window->grab().toImage();
+        const int off = FocusFrame::Thickness / 2 + 1;
+        const QPoint left = w->mapTo(window, QPoint(0, w->height() / 2)) - QPoint(off, 0);
+        const QPoint right = w->mapTo(window, QPoint(w->width() - 1, w->height() / 2)) + QPoint(off, 0);
+        return QColor(shot.pixel(left)) == FocusFrame::colour() && QColor(shot.pixel(right)) == FocusFrame::colour();
+    };
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        waitFor([] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()) != nullptr; });
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        waitFor([&] { return box->focusWidget() == box->button(QMessageBox::No); });
+        EXPECT_TRUE(framed(box->button(QMessageBox::No))) << "the default button holds the focus";
+        EXPECT_FALSE(framed(box->button(QMessageBox::Yes)));
+        QTest::keyClick(box, Qt::Key_Tab);
+        waitFor([&] { return box->focusWidget() != box->button(QMessageBox::No); });
+        EXPECT_TRUE(framed(box->focusWidget())) << "the frame follows Tab";
+        EXPECT_FALSE(framed(box->button(QMessageBox::No)));
+        seen = true;
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(MsgBox("Are you sure to delete this series", Msg::YesNo | 256, "Varnock"), Msg::No);
+    EXPECT_TRUE(seen);
+
+    seen = false;
+    QTimer::singleShot(0, [&] {
+        waitFor([] { return qobject_cast<QInputDialog *>(QApplication::activeModalWidget()) != nullptr; });
+        auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        waitFor([&] { return qobject_cast<QLineEdit *>(dialog->focusWidget()) != nullptr; });
+        if (QWidget *edit = dialog->focusWidget()) {
+            EXPECT_TRUE(framed(edit)) << "the answer box holds the focus";
+        }
+        seen = true;
+        dialog->accept();
+    });
+    EXPECT_EQ(InputBox("Enter No of Copy:-", "Varnock", "1"), "1");
+    EXPECT_TRUE(seen);
 }
 
 TEST_F(Desktop, MessageBoxesAnswerWithTheButtonPicked)
@@ -879,6 +960,49 @@ TEST_F(Desktop, ValuesShowAsStoredHiddenBoxesStayHiddenAndReadingsFit)
     }
 }
 
+// The contrast ratio between the commonest colour inside a widget's frame
+// (its background) and the colour that stands out most from it (its text).
+double textContrast(QWidget *w)
+{
+    const QImage image = w->grab().toImage();
+    std::map<QRgb, int> counts;
+    for (int y = 3; y < image.height() - 3; ++y)
+        for (int x = 3; x < image.width() - 3; ++x)
+            ++counts[image.pixel(x, y)];
+    const QRgb back = std::max_element(counts.begin(), counts.end(),
+                                       [](auto &a, auto &b) { return a.second < b.second; })->first;
+    auto luminance = [](QRgb c) {
+        auto lin = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * lin(qRed(c)) + 0.7152 * lin(qGreen(c)) + 0.0722 * lin(qBlue(c));
+    };
+    double best = 1;
+    for (auto &[c, n] : counts) {
+        const double a = luminance(c) + 0.05, b = luminance(back) + 0.05;
+        best = std::max(best, a > b ? a / b : b / a);
+    }
+    return best;
+}
+
+TEST_F(Desktop, ADisabledControlStaysReadable)
+{
+    // A locked box often holds what the operator reads: a recalled weight,
+    // the computed net. Dimmed, but readable from a distance.
+    f->txtName.setText("30901");
+    f->cboMaterial.setText("Stone Aggregate");
+    f->optDirection(0).setValue(true);
+    for (Control *c : std::initializer_list<Control *>{&f->txtName, &f->cboMaterial, &f->optDirection(0),
+                                                       &f->cmdOK, &f->lblName}) {
+        c->setEnabled(false);
+        QWidget *w = win->widget(*c);
+        ASSERT_NE(w, nullptr);
+        EXPECT_FALSE(w->isEnabled()) << c->fullName().toStdString();
+        EXPECT_GE(textContrast(w), 4.5) << c->fullName().toStdString();
+    }
+}
+
 TEST_F(Desktop, AMaximizedFormFillsTheScreenWithItsLayoutScaled)
 {
     const QSize normal = win->size();
@@ -929,10 +1053,102 @@ TEST_F(Desktop, ScreenshotOfTheFixtureForm)
     EXPECT_EQ(shot.size(), QSize(560, 440));
 }
 
+// A one-page document. It also answers what a document laid out page by
+// page is asked, so it serves either way the host previews.
+class OnePage : public PrintDocument
+{
+public:
+    QString title() const { return QStringLiteral("Date wise Report"); }
+    int pageCount() const { return 1; }
+    void paint(QPagedPaintDevice &device) const { paint(device, {}); }
+    void paint(QPagedPaintDevice &device, const std::function<bool(int, int)> &) const
+    {
+        QPainter p(&device);
+        p.drawText(QPoint(100, 100), QStringLiteral("Ticket 1"));
+    }
+    bool writePdf(const QString &) const { return false; }
+    int pagesLaidOut() const { return 1; }
+    bool complete() const { return true; }
+    bool layOutMore(int) const { return true; }
+    QSize pageSize() const { return QSize(2100, 2970); }
+    void paintPage(QPainter &p, int) const { p.drawText(QPoint(100, 100), QStringLiteral("Ticket 1")); }
+};
+
+TEST_F(Desktop, AReportPreviewFitsTheScreen)
+{
+    host->printReport(std::make_shared<OnePage>(), Destination::Window, 1);
+    QWidget *preview = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == QStringLiteral("Date wise Report"))
+            preview = w;
+    ASSERT_NE(preview, nullptr);
+    const QRect area = preview->screen()->availableGeometry();
+    EXPECT_TRUE(area.contains(preview->geometry()))
+        << "preview at " << preview->x() << "," << preview->y() << " " << preview->width() << "x"
+        << preview->height() << " on " << area.width() << "x" << area.height();
+    EXPECT_GT(preview->height(), area.height() / 2) << "still a good size";
+    preview->close();
+}
+
+// In a child on a bare X server: a form, then a report previewed from it.
+// Exits 0 when the preview became the window the keys go to.
+int previewChild()
+{
+    QtHost host;
+    App::instance().registerForm("frmFixture", [] { return std::make_unique<Fixture>(); });
+    Fixture &form = App::instance().form<Fixture>("frmFixture");
+    form.Show();
+    if (!waitFor([] { return QApplication::activeWindow() != nullptr; }))
+        return 2;
+    host.printReport(std::make_shared<OnePage>(), Destination::Window, 1);
+    const auto previewActive = [] {
+        QWidget *w = QApplication::activeWindow();
+        return w && w->windowTitle() == QStringLiteral("Date wise Report");
+    };
+    return waitFor(previewActive, 5000) ? 0 : 3;
+}
+
+// Without a window manager nobody hands a new window the focus: the
+// preview takes it itself, or the operator's keys (Esc, the page keys)
+// stay with the form behind it.
+TEST(BareXServer, AReportPreviewTakesTheKeys)
+{
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    if (xvfb.isEmpty())
+        GTEST_SKIP() << "Xvfb is not installed";
+    int display = 300 + int(QCoreApplication::applicationPid() % 500);
+    while (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)) ||
+           QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(display)))
+        ++display;
+    QProcess server;
+    server.start(xvfb, {QStringLiteral(":%1").arg(display), QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("1366x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    ASSERT_TRUE(server.waitForStarted());
+    const bool up = waitFor([&] { return QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)); });
+    QProcess child;
+    if (up) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(display));
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--preview-child")});
+        child.waitForFinished(20000);
+    }
+    server.terminate();
+    server.waitForFinished(5000);
+    ASSERT_TRUE(up) << "the X server did not start";
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << child.readAllStandardError().toStdString();
+    EXPECT_EQ(child.exitCode(), 0) << "2: the form never became active, 3: the preview never did";
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc > 1 && QByteArray(argv[1]) == "--preview-child") {
+        QApplication app(argc, argv);
+        return previewChild();
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -432,6 +432,26 @@ TEST_F(RealPort, DestroyedControlReleasesTheDevice)
     EXPECT_TRUE(again.MSComm1.PortOpen());
 }
 
+// A cable pulled while the port is open: the port closes instead of
+// polling the dead line (which kept a core busy), and no handler runs.
+TEST_F(RealPort, AnUnpluggedDeviceClosesThePort)
+{
+    PortForm form;
+    CommControl &port = form.MSComm1;
+    int events = 0;
+    port.onComm = [&] {
+        ++events;
+        port.Input();
+    };
+    port.setPortOpen(true);
+    send("01250");
+    ASSERT_TRUE(vb::waitUntil([&] { return events > 0; }));
+    events = 0;
+    m_pty.unplug();
+    EXPECT_TRUE(vb::waitUntil([&] { return !port.PortOpen(); }));
+    EXPECT_EQ(events, 0);
+}
+
 // An error in the handler is reported by the dispatcher; the port goes on.
 TEST_F(RealPort, HandlerErrorIsReportedAndPortGoesOn)
 {
