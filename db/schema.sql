@@ -1,5 +1,6 @@
 -- The weighbridge database "wt.mdb": every table the program reads and
--- writes. The program itself never creates, alters or drops a table.
+-- writes. The program itself never creates, alters or drops a table; it
+-- only adds the indexes at the end when a file lacks them.
 --
 -- Declared types tell the database layer how to hand values to the forms:
 --   INTEGER   whole number             NUMERIC   number (whole or decimal)
@@ -173,3 +174,18 @@ END;
 CREATE VIEW DAYREP AS
     SELECT emp.* FROM emp, counter
     WHERE emp.dt >= counter.st_dt AND emp.dt <= counter.en_dt;
+
+-- Indexes for the program's own queries: the report date ranges in date and
+-- ticket order (the rowid, which is num, ends every index), the ticket
+-- list's date search, and the names the ticket list's truck search and the
+-- material, receiver, supplier and vehicle reports select on (compared
+-- without regard to case), with the date range after them. Tickets by
+-- number need none: num is the rowid. They change no table or column. The
+-- program creates any of them that an office's file lacks when it opens the
+-- database, so each stays one line ending in ";".
+CREATE INDEX IF NOT EXISTS emp_dt ON emp(dt);
+CREATE INDEX IF NOT EXISTS emp_bdate ON emp(bdate);
+CREATE INDEX IF NOT EXISTS emp_truckno_nocase ON emp(truckno COLLATE NOCASE, dt);
+CREATE INDEX IF NOT EXISTS emp_material_nocase ON emp(material COLLATE NOCASE, dt);
+CREATE INDEX IF NOT EXISTS emp_rece_nocase ON emp(rece COLLATE NOCASE, dt);
+CREATE INDEX IF NOT EXISTS emp_sup_nocase ON emp(sup COLLATE NOCASE, dt);

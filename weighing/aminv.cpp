@@ -3,12 +3,15 @@
 #include "msbox.h"
 
 #include "database/database.h"
+#include "db/indexes.h"
 #include "runtime/errors.h"
 #include "runtime/form.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
+#include <QSet>
 #include <memory>
 
 namespace aminv {
@@ -67,6 +70,32 @@ void closeRecordsetsOnError()
     });
 }
 
+// An office's file made before the indexes of the delivered database gets
+// them here, once; a file that cannot take them (read-only, locked) works
+// on without them, only slower.
+void addMissingIndexes(vb::Connection &conn)
+{
+    if (!conn.isOpen())
+        return;
+    static const QRegularExpression named(QStringLiteral("EXISTS\\s+(\\w+)\\s+ON"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    try {
+        QSet<QString> present;
+        vb::Recordset rs;
+        rs.Open("select name from sqlite_master where type='index'", conn, vb::CursorType::Static,
+                vb::LockType::ReadOnly);
+        for (; !rs.Eof(); rs.MoveNext())
+            present.insert(rs.Fields(0).Value().toString().toLower());
+        rs.Close();
+        for (const char *statement : db::IndexStatements) {
+            const QString text = QString::fromLatin1(statement);
+            if (!present.contains(named.match(text).captured(1).toLower()))
+                conn.run(text).finish();
+        }
+    } catch (const vb::RuntimeError &) {
+    }
+}
+
 QString readFirstLine()
 {
     const QString name = findFile(QStringLiteral("constr.TXT"));
@@ -108,6 +137,7 @@ void Main()
     auto conn = std::make_unique<vb::Connection>();
     conn->setCursorLocation(3);
     conn->Open(connection, QString(), QString(), -1);
+    addMissingIndexes(*conn);
     shared().dbConn = std::move(conn);
 
     shared().mainRs = std::make_unique<vb::Recordset>();
@@ -122,6 +152,8 @@ void Main()
 void adoptShared(std::unique_ptr<vb::Connection> connection, std::unique_ptr<vb::Recordset> main,
                  std::unique_ptr<vb::Recordset> aux, std::unique_ptr<vb::Command> command)
 {
+    if (connection)
+        addMissingIndexes(*connection);
     shared().dbConn = std::move(connection);
     shared().mainRs = std::move(main);
     shared().auxRs = std::move(aux);

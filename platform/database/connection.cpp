@@ -1,5 +1,7 @@
 #include "connection.h"
 
+#include "querytext.h"
+#include "recordset.h"
 #include "runtime/errors.h"
 #include "runtime/form.h"
 
@@ -255,6 +257,10 @@ void Connection::Close()
         } catch (const RuntimeError &) {
         }
     }
+    // Recordsets still open keep what they have read; a half-read query
+    // is abandoned so the file is closed.
+    for (Recordset *rs : std::exchange(m_readers, {}))
+        rs->detach();
     {
         QSqlDatabase db = QSqlDatabase::database(m_name, false);
         db.close();
@@ -265,6 +271,7 @@ void Connection::Close()
     m_open = false;
     m_inTransaction = false;
     m_tables.clear();
+    m_columnRecords.clear();
 }
 
 void Connection::requireOpen() const
@@ -279,6 +286,10 @@ void Connection::requireOpen() const
 void Connection::fail(const QString &engineText)
 {
     if (m_inTransaction) {
+        try {
+            settleReaders(int(Recordset::Change::Any), QString(), nullptr);
+        } catch (const RuntimeError &) {
+        }
         QSqlQuery q(QSqlDatabase::database(m_name, false));
         q.exec(QStringLiteral("ROLLBACK"));
         m_inTransaction = false;
@@ -328,6 +339,7 @@ void Connection::CommitTrans()
     requireOpen();
     if (!m_inTransaction)
         throw RuntimeError(-2147168242, QStringLiteral("No transaction is active."));
+    settleReaders(int(Recordset::Change::LockOnly), QString(), nullptr);
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     if (!q.exec(QStringLiteral("COMMIT"))) {
         const QString text = engineText(q.lastError());
@@ -342,6 +354,11 @@ void Connection::RollbackTrans()
     requireOpen();
     if (!m_inTransaction)
         throw RuntimeError(-2147168242, QStringLiteral("No transaction is active."));
+    // The rollback may bring back or take away rows of any table.
+    try {
+        settleReaders(int(Recordset::Change::Any), QString(), nullptr);
+    } catch (const RuntimeError &) {
+    }
     m_inTransaction = false;
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     if (!q.exec(QStringLiteral("ROLLBACK")))
@@ -351,6 +368,54 @@ void Connection::RollbackTrans()
 QSqlQuery Connection::run(const Sql &statement)
 {
     requireOpen();
+    if (db::isWriting(statement.text()))
+        settleReaders(int(Recordset::Change::Table), db::writtenTable(statement.text()), nullptr);
+    return execute(statement);
+}
+
+QSqlQuery Connection::runWriting(const Sql &statement, const Recordset *writer)
+{
+    requireOpen();
+    settleReaders(int(Recordset::Change::Table), db::writtenTable(statement.text()), writer);
+    return execute(statement);
+}
+
+void Connection::settleReaders(int change, const QString &table, const Recordset *writer)
+{
+    // Reading out one recordset runs queries of its own, which never
+    // settle anything again.
+    static bool settling = false;
+    if (settling)
+        return;
+    settling = true;
+    struct Done {
+        ~Done() { settling = false; }
+    } done;
+    for (Connection *c : registry()) {
+        if (c != this && c->m_fileName != m_fileName)
+            continue;
+        const std::vector<Recordset *> readers = c->m_readers;
+        for (Recordset *rs : readers)
+            if (rs != writer)
+                rs->settle(Recordset::Change(change), table);
+    }
+}
+
+QSqlQuery Connection::prepared(const QString &text)
+{
+    requireOpen();
+    QSqlQuery q(QSqlDatabase::database(m_name, false));
+    q.setForwardOnly(true);
+    if (!q.prepare(text)) {
+        const QString error = engineText(q.lastError());
+        q = QSqlQuery();
+        fail(error);
+    }
+    return q;
+}
+
+QSqlQuery Connection::execute(const Sql &statement)
+{
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     q.setForwardOnly(true);
     if (!q.prepare(statement.text())) {
@@ -379,9 +444,13 @@ const Connection::TableInfo &Connection::tableInfo(const QString &table)
     {
         QSqlQuery q(QSqlDatabase::database(m_name, false));
         if (q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quotedName(table)))) {
+            bool rowidNamed = false;
             int keyColumns = 0;
             while (q.next()) {
                 const QString name = q.value(1).toString();
+                const QString lower = name.toLower();
+                rowidNamed = rowidNamed || lower == QLatin1String("rowid") || lower == QLatin1String("_rowid_")
+                    || lower == QLatin1String("oid");
                 info.names << name;
                 info.kinds.insert(name.toLower(), db::kindOfDeclaredType(q.value(2).toString()));
                 if (q.value(5).toInt() > 0) {
@@ -391,7 +460,16 @@ const Connection::TableInfo &Connection::tableInfo(const QString &table)
             }
             if (keyColumns != 1)
                 info.key.clear(); // rows are found by their values instead
-
+            q.finish();
+            if (!rowidNamed) {
+                QSqlQuery kind(QSqlDatabase::database(m_name, false));
+                kind.prepare(QStringLiteral("SELECT type, sql FROM sqlite_master WHERE name = ? COLLATE NOCASE "
+                                            "AND type IN ('table', 'view')"));
+                kind.addBindValue(table);
+                if (kind.exec() && kind.next())
+                    info.rowids = kind.value(0).toString() == QLatin1String("table")
+                        && !kind.value(1).toString().contains(QLatin1String("WITHOUT ROWID"), Qt::CaseInsensitive);
+            }
         }
     }
     if (info.names.isEmpty()) {
@@ -414,6 +492,24 @@ QStringList Connection::columnNames(const QString &table)
 QString Connection::keyColumn(const QString &table)
 {
     return tableInfo(table).key;
+}
+
+bool Connection::hasRowids(const QString &table)
+{
+    return tableInfo(table).rowids;
+}
+
+QSqlRecord Connection::columnsOf(const QString &columnList, const QString &table)
+{
+    const QString key = columnList + QLatin1Char('\n') + table;
+    auto it = m_columnRecords.constFind(key);
+    if (it != m_columnRecords.constEnd())
+        return *it;
+    QSqlQuery q = run(Sql(QStringLiteral("SELECT %1, %2.rowid FROM %2 WHERE %2.rowid IN ()").arg(columnList, table)));
+    const QSqlRecord record = q.record();
+    q.finish();
+    m_columnRecords.insert(key, record);
+    return record;
 }
 
 const std::vector<Connection *> &Connection::openConnections()

@@ -7,6 +7,7 @@
 
 #include <QHash>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -14,6 +15,8 @@
 #include "runtime/errors.h"
 
 namespace vb {
+
+class Recordset;
 
 // Object states of the database objects.
 namespace ObjectState {
@@ -71,6 +74,12 @@ public:
     // Columns of a table or view in their order, and its key column if it has one.
     QStringList columnNames(const QString &table);
     QString keyColumn(const QString &table);
+    // True for a table whose rows have rowids a recordset can read them by
+    // (not a view, not WITHOUT ROWID, no column named like the rowid).
+    bool hasRowids(const QString &table);
+    // The columns a column list gives on a table (as a query of it with
+    // its rowid last would), kept: the program never alters a table.
+    QSqlRecord columnsOf(const QString &columnList, const QString &table);
 
     // The open connections of the process (the error hook rolls back theirs).
     static const std::vector<Connection *> &openConnections();
@@ -81,10 +90,19 @@ private:
         QStringList names;
         QHash<QString, db::ColumnKind> kinds;
         QString key;
+        bool rowids = false;
     };
     const TableInfo &tableInfo(const QString &table);
     void requireOpen() const;
     [[noreturn]] void fail(const QString &engineText);
+    // A statement that writes, run by a recordset that settles itself.
+    QSqlQuery runWriting(const Sql &statement, const Recordset *writer);
+    QSqlQuery execute(const Sql &statement);
+    // A reading statement prepared to be run many times.
+    QSqlQuery prepared(const QString &text);
+    // Lets the open recordsets of every connection to this file read what
+    // they still need before the file changes (see Recordset).
+    void settleReaders(int change, const QString &table, const Recordset *writer);
     void openFile(const QString &connectionString, const QString &user, const QString &password,
                   int options);
     // The engine's text, with the cause when it can be told.
@@ -98,6 +116,8 @@ private:
     bool m_open = false;
     bool m_inTransaction = false;
     QHash<QString, TableInfo> m_tables;
+    std::vector<Recordset *> m_readers; // open recordsets on this connection
+    QHash<QString, QSqlRecord> m_columnRecords;
 };
 
 } // namespace vb

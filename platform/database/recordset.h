@@ -1,14 +1,43 @@
 #pragma once
-// A query's rows, fetched whole when it opens (a static cursor): the count
-// is known at once, the position moves freely, and the current row can be
-// edited, or a new row added, and written back with Update.
+// A query's rows as a static cursor: the rows are those the query had when
+// it opened, the position moves freely, and the current row can be edited,
+// or a new row added, and written back with Update.
+//
+// The cost follows what the form touches, not the size of the result:
+// - A plain query of one table ("select * from emp where ... order by ...")
+//   is served by key: opening reads nothing; the first look at the rows
+//   reads the first page of rows with their keys (rowids); the other keys
+//   are read a batch at a time as the position moves, and their rows by
+//   key a page at a time into a small cache. Memory is the keys read (8 bytes each) and a
+//   few pages of rows. A new row added and written reads no rows at all.
+// - Any other query (views, joins, aggregates, grouping, limits) is read a
+//   batch of rows at a time as the position moves, and the rows read are
+//   kept.
+// - A forward-only recordset reads its query straight through and keeps
+//   only the rows not yet passed; when the file changes under it, it lets
+//   go of the query and runs it again where it left off (it promises no
+//   rows as at opening).
+// The rows stay those of the moment of opening: before anything changes
+// the database file (a statement that writes, on any connection to the
+// same file, or a rollback) every recordset that could be affected reads
+// the rest of its keys (or rows), and a query left half-read never holds
+// the file's read lock across a write or a commit. (One gap: a recordset
+// that adds rows before it has read any key reads its keys at the next
+// change of its table, so that change's rows are among them.) Keyed rows show their
+// values when first read; a row deleted since opening whose values were
+// not yet read stays counted and raises 3021 when its fields are read.
 #include "columntypes.h"
 #include "sql.h"
 
 #include <QHash>
+#include <QSet>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <deque>
+#include <memory>
 #include <vector>
 
 namespace vb {
@@ -47,6 +76,7 @@ class Recordset
 {
 public:
     Recordset() = default;
+    ~Recordset();
     Recordset(const Recordset &) = delete;
     Recordset &operator=(const Recordset &) = delete;
 
@@ -59,12 +89,21 @@ public:
     void Close();
     int State() const;
     bool isOpen() const { return m_open; }
+    // True when the rows are served by key (a plain query of one table).
+    bool isKeyed() const { return m_keyed; }
+    // Rows read from the database so far (keyed pages and batches), for
+    // checks that an operation reads no rows.
+    qint64 rowsRead() const { return m_rowsRead; }
+    // The same over every recordset of the process so far.
+    static qint64 rowsReadByAll() { return s_rowsRead; }
     const QString &Source() const { return m_source; }
     int LockType() const { return m_lockType; }
 
     // EOF and BOF of the original objects (EOF itself is a C macro).
     bool Eof() const;
     bool Bof() const;
+    // The number of rows: keys not yet read are counted by the engine,
+    // other rows are read to count them; -1 on a forward-only recordset.
     int RecordCount() const;
     void MoveFirst();
     void MoveNext();
@@ -89,6 +128,7 @@ public:
 
 private:
     friend class Field;
+    friend class Connection;
     struct Column {
         QString name;
         QString table;
@@ -99,10 +139,33 @@ private:
     struct Row {
         QVariantList raw;    // as stored, to find the row again
         QVariantList values; // as the forms see them
+        bool deleted = false; // keyed: gone from the table since opening
     };
 
+    void setUpColumns(const QSqlRecord &record, Connection &connection, const QString &target);
+    Row rowOf(const QSqlQuery &query) const;
+    // The keys or rows read so far; all of them once the query is read out.
+    qint64 known() const;
+    // Reads until index is known or the query ends; true when it exists.
+    bool reach(qint64 index);
+    void readBatch();
+    void readAll();
+    void endQuery();
+    qint64 count();
+    // Called by the connection before the file changes: reads the rest
+    // when this recordset's rows could change or it holds a read lock.
+    enum class Change { Table, Any, LockOnly };
+    void settle(Change change, const QString &writtenTable);
+    // The connection is closing: a half-read query is abandoned.
+    void detach();
+    // Keyed: the rowid at a position, and the row read by it.
+    qint64 keyAt(qint64 index) const;
+    const Row &keyedRow(qint64 index);
+    void readPage(qint64 index);
+    void readKeys(const std::vector<qint64> &keys);
+    const Row &currentRow();
+    void placeOnAdded();
     void requireOpen() const;
-    void requireCurrent() const;
     void requireWritable() const;
     void finishPendingEdit();
     QString fieldName(int index) const;
@@ -113,15 +176,46 @@ private:
 
     Connection *m_connection = nullptr;
     bool m_open = false;
+    bool m_detached = false;
     QString m_source;
     QString m_target; // the table rows are written to
     int m_lockType = LockType::Optimistic;
+    bool m_forwardOnly = false;
     std::vector<Column> m_columns;
     QHash<QString, int> m_byName;
-    std::vector<Row> m_rows;
-    int m_pos = 0;
+
+    // The query being read: keys (keyed) or whole rows; it runs when first
+    // needed and ends once read out.
+    Sql m_reading;
+    Sql m_firstPage; // keyed: the first page of rows with their keys
+    Sql m_counting;  // keyed: the count of the keys
+    qint64 m_count = -1;
+    std::unique_ptr<QSqlQuery> m_query;
+    std::unique_ptr<QSqlQuery> m_byKeys; // keyed: reads rows by their keys
+    bool m_started = false;
+    bool m_complete = false;
+    qint64 m_rowsRead = 0;
+    static inline qint64 s_rowsRead = 0;
+
+    // Keyed.
+    bool m_keyed = false;
+    QString m_columnList; // the query's column list, to read rows by key
+    QString m_tableAsWritten;
+    std::vector<qint64> m_keys;
+    std::vector<qint64> m_added; // rows this recordset added, after the query's
+    QSet<qint64> m_addedSet;
+    QHash<qint64, Row> m_cache;
+    bool m_onAdded = false; // on the row just added, its position not yet known
+
+    // Not keyed: the rows read; a forward-only one drops those passed.
+    std::deque<Row> m_rows;
+    qint64 m_dropped = 0;
+    qint64 m_skip = 0; // forward-only, run again: rows to pass over
+
+    qint64 m_pos = 0;
     bool m_editing = false;
     bool m_adding = false;
+    qint64 m_editKey = 0; // keyed: the rowid of the row being edited
     Row m_buffer;
     std::vector<bool> m_changed;
 };

@@ -2,11 +2,23 @@
 // A copy of the delivered database in a temporary directory that is the
 // current directory while a test runs.
 #include "database/database.h"
+#include "runtime/errors.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+// Runs body and returns the error it raised (number 0 when none).
+template <class F> vb::RuntimeError errorOf(F &&body)
+{
+    try {
+        body();
+    } catch (const vb::RuntimeError &e) {
+        return e;
+    }
+    return vb::RuntimeError(0, QString());
+}
 
 inline const QString kAccessString = QStringLiteral("DRIVER={Microsoft Access Driver (*.mdb)}; DBQ=wt.mdb");
 

@@ -12,21 +12,6 @@ using vb::Recordset;
 using vb::RuntimeError;
 using vb::Sql;
 
-namespace {
-
-// Runs body and returns the error it raised (number 0 when none).
-template <class F> RuntimeError errorOf(F &&body)
-{
-    try {
-        body();
-    } catch (const RuntimeError &e) {
-        return e;
-    }
-    return RuntimeError(0, QString());
-}
-
-} // namespace
-
 using ConnectionString = DbCopy;
 
 TEST_F(ConnectionString, OpensTheNamedFileOrNamesWhatIsWrong)

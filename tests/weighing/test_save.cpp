@@ -267,6 +267,24 @@ TEST_F(Saving, StoredStageFollowsTheWeights)
     }
 }
 
+TEST_F(Saving, TheSaveWritesItsTicketWithoutReadingTheOthers)
+{
+    const int stored = 2000;
+    prepare({Sql("with recursive n(i) as (select 1 union all select i + 1 from n where i < ?) "
+                 "insert into emp (num, truckno, grosswt, stage, dt) select i, 'T' || i, 20000, 1, '2024-03-04' from n",
+                 {stored})});
+    Form1 &f = start();
+    ticket(f, QString::number(stored + 1), "MH12");
+    f.txtFields(2).setText("20000");
+    const qint64 before = Recordset::rowsReadByAll();
+    save(f);
+    // The settings, masters and layout rows it reads are few; the tickets
+    // would be thousands.
+    EXPECT_LT(Recordset::rowsReadByAll() - before, stored / 10);
+    EXPECT_EQ(count(QStringLiteral("select * from emp where num=%1").arg(stored + 1)), 1);
+    EXPECT_EQ(count("select * from emp"), stored + 1);
+}
+
 TEST_F(Saving, SavingAgainReplacesTheRowAndTheTruckIsUpperCasedOnlyInTheStore)
 {
     Form1 &f = start();

@@ -110,6 +110,24 @@ TEST_F(ConfirmationBox, ReturnsTheAnswer)
     EXPECT_EQ(box.OKButton.Caption(), "Ok");
 }
 
+TEST_F(StartUp, AFileWithoutTheTicketIndexesGetsThem)
+{
+    const char *indexes = "select count(*) from sqlite_master where type='index' and tbl_name='emp'";
+    auto count = [&] {
+        Connection c;
+        c.Open(QString::fromLatin1(aminv::DefaultConnection));
+        Recordset rs;
+        rs.Open(indexes, c);
+        return rs.Fields(0).Value().toInt();
+    };
+    const int delivered = count();
+    EXPECT_GE(delivered, 5) << "the delivered database has its indexes";
+    prepare({Sql("drop index emp_dt"), Sql("drop index emp_rece_nocase")});
+    EXPECT_EQ(count(), delivered - 2);
+    start();
+    EXPECT_EQ(count(), delivered);
+}
+
 // Whether the file permissions hold for this user (not for root).
 bool permissionsHold()
 {
