@@ -178,6 +178,13 @@ bool waitFor(const std::function<bool()> &condition, int ms = 10000)
     return condition();
 }
 
+// The message box the program shows, once it is open (null if none opens).
+QMessageBox *openMessageBox()
+{
+    waitFor([] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()) != nullptr; });
+    return qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+}
+
 class Desktop : public ::testing::Test
 {
 protected:
@@ -770,8 +777,7 @@ TEST_F(Desktop, BoxesFrameTheFocusedButtonOrBox)
     };
     bool seen = false;
     QTimer::singleShot(0, [&] {
-        waitFor([] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()) != nullptr; });
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        auto *box = openMessageBox();
         if (!box)
             return;
         waitFor([&] { return box->focusWidget() == box->button(QMessageBox::No); });
@@ -819,8 +825,7 @@ TEST_F(Desktop, MessageBoxesAnswerWithTheButtonPicked)
     for (const Case &c : cases) {
         QString title;
         QTimer::singleShot(0, [&] {
-            waitFor([] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()) != nullptr; });
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            auto *box = openMessageBox();
             if (!box)
                 return;
             title = box->windowTitle();
@@ -899,8 +904,7 @@ TEST_F(Desktop, OnlyTheWindowTheKeysGoToShowsTheBrightFrame)
     EXPECT_EQ(formBand(), FocusFrame::colour());
     bool seen = false;
     QTimer::singleShot(0, [&] {
-        waitFor([] { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()) != nullptr; });
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        auto *box = openMessageBox();
         if (!box)
             return;
         waitFor([&] { return box->focusWidget() == box->button(QMessageBox::Ok); });
