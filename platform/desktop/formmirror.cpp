@@ -441,7 +441,12 @@ void FormWindow::refreshSelection(Control &c)
             e = cb->lineEdit();
         if (e) {
             QSignalBlocker block(e);
-            if (t.SelLength() > 0 && t.caret() == t.SelStart())
+            // A box draws its selection only while it has the focus; it
+            // keeps it, and shows it again when the focus comes back.
+            if (m_form.ActiveControl() != &c) {
+                if (e->hasSelectedText())
+                    e->setCursorPosition(t.SelStart());
+            } else if (t.SelLength() > 0 && t.caret() == t.SelStart())
                 e->setSelection(t.SelStart() + t.SelLength(), -t.SelLength());
             else if (t.SelLength() > 0)
                 e->setSelection(t.SelStart(), t.SelLength());
@@ -485,6 +490,15 @@ void FormWindow::syncFocus()
 {
     Control *active = m_form.ActiveControl();
     m_focusFrame->follow(active ? widget(*active) : nullptr);
+    if (m_selectionShown != active) {
+        // The box the focus left hides its selection, the one it reached shows it.
+        Control *left = m_selectionShown;
+        m_selectionShown = active;
+        if (left && m_widgets.count(left))
+            refreshSelection(*left);
+        if (active)
+            refreshSelection(*active);
+    }
     if (!active)
         return;
     QWidget *w = widget(*active);

@@ -90,6 +90,7 @@ private:
     QHash<const QObject *, Control *> m_parts;
     std::map<const Control *, ListViewModel *> m_models;
     FocusFrame *m_focusFrame = nullptr;
+    Control *m_selectionShown = nullptr; // the control whose selection the window draws
     int m_syncing = 0; // > 0 while the window mirrors the form
     // Pixels per design pixel: 1 for a window at its form's size, more or
     // less for a maximized one, whose layout follows the window.

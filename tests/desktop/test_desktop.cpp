@@ -360,6 +360,24 @@ TEST_F(Desktop, AFocusKeepsTheSelectionTheTextHadOrAHandlerSet)
     EXPECT_EQ(f->txtCode.Text(), "D");
 }
 
+TEST_F(Desktop, ABoxShowsItsSelectionOnlyWhileItHasTheFocus)
+{
+    // As the platform's boxes hid their selection: the box keeps it, draws it
+    // only while focused, and shows it again when the focus comes back.
+    QLineEdit *code = widget<QLineEdit>(f->txtCode);
+    f->txtCode.setText("C-17");
+    ui::focus(f->txtCode);
+    QTest::keyClick(code, Qt::Key_A, Qt::ControlModifier);
+    ASSERT_EQ(code->selectedText(), "C-17");
+    ui::focus(f->txtName);
+    EXPECT_FALSE(code->hasSelectedText()) << "the box that lost the focus draws no selection";
+    EXPECT_EQ(f->txtCode.SelLength(), 4) << "but keeps it";
+    QTest::keyClick(widget<QLineEdit>(f->txtName), Qt::Key_Tab);
+    EXPECT_EQ(code->selectedText(), "C-17") << "and shows it again with the focus";
+    QTest::keyClicks(code, "D");
+    EXPECT_EQ(f->txtCode.Text(), "D");
+}
+
 TEST_F(Desktop, AComboShowsWhatWasTypedUntilAnItemIsPicked)
 {
     QComboBox *combo = widget<QComboBox>(f->cboMaterial);
