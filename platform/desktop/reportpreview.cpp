@@ -45,17 +45,10 @@ ReportPreview::ReportPreview(std::shared_ptr<const PrintDocument> document, QWid
         connect(b, &QToolButton::clicked, this, slot);
         return b;
     };
-    m_first = button(QStyle::SP_MediaSkipBackward, tr("First page"), [this] { showPage(0); });
-    m_previous = button(QStyle::SP_MediaSeekBackward, tr("Previous page"), [this] { showPage(m_page - 1); });
-    m_next = button(QStyle::SP_MediaSeekForward, tr("Next page"), [this] { showPage(m_page + 1); });
-    m_last = button(QStyle::SP_MediaSkipForward, tr("Last page"), [this] {
-        // The last page needs the whole layout.
-        try {
-            showPage(m_document->pageCount() - 1);
-        } catch (const RuntimeError &e) {
-            failed(e.description());
-        }
-    });
+    m_first = button(QStyle::SP_MediaSkipBackward, tr("First page"), [this] { goTo(0); });
+    m_previous = button(QStyle::SP_MediaSeekBackward, tr("Previous page"), [this] { goTo(m_page - 1); });
+    m_next = button(QStyle::SP_MediaSeekForward, tr("Next page"), [this] { goTo(m_page + 1); });
+    m_last = button(QStyle::SP_MediaSkipForward, tr("Last page"), [this] { showLastPage(); });
     auto *zoomOut = new QToolButton(this);
     zoomOut->setText(QStringLiteral("-"));
     zoomOut->setToolTip(tr("Smaller"));
@@ -126,6 +119,10 @@ void ReportPreview::layOutSome()
         const bool wasComplete = m_document->complete();
         if (m_document->layOutMore(SliceMs) && !wasComplete) {
             m_layout->stop();
+            if (m_toLast) {
+                m_toLast = false;
+                showPage(m_document->pagesLaidOut() - 1);
+            }
             render(); // the footer now gives the page count
         }
     } catch (const RuntimeError &e) {
@@ -134,8 +131,30 @@ void ReportPreview::layOutSome()
     updateStatus();
 }
 
+void ReportPreview::showLastPage()
+{
+    if (layoutDone()) {
+        showPage(m_document->pagesLaidOut() - 1);
+        return;
+    }
+    // The last page needs the whole layout, which may take a while on a
+    // long report: it goes on between the operator's events, with the
+    // count so far in view, and the window moves there when it is done.
+    m_toLast = true;
+    if (!m_layout->isActive())
+        m_layout->start(0);
+    updateStatus();
+}
+
+void ReportPreview::goTo(int page)
+{
+    m_toLast = false;
+    showPage(page);
+}
+
 void ReportPreview::failed(const QString &why)
 {
+    m_toLast = false;
     m_layout->stop();
     m_stopped = true;
     updateStatus();
@@ -195,6 +214,8 @@ void ReportPreview::updateStatus()
         m_status->setText(tr("Page %1 of %2").arg(m_page + 1).arg(known));
     else if (m_stopped)
         m_status->setText(tr("Page %1 of %2 (not laid out further)").arg(m_page + 1).arg(known));
+    else if (m_toLast)
+        m_status->setText(tr("Page %1 of %2 so far, going to the last...").arg(m_page + 1).arg(known));
     else
         m_status->setText(tr("Page %1 of %2 so far...").arg(m_page + 1).arg(known));
     m_busy->setVisible(!layoutDone());
@@ -230,6 +251,10 @@ void ReportPreview::print()
                 return;
             }
         }
+        if (m_toLast) {
+            m_toLast = false;
+            showPage(m_document->pagesLaidOut() - 1);
+        }
         render();
         updateStatus();
         progress.setLabelText(tr("Printing..."));
@@ -248,11 +273,11 @@ void ReportPreview::print()
 void ReportPreview::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
-    case Qt::Key_PageDown: showPage(m_page + 1); break;
-    case Qt::Key_PageUp: showPage(m_page - 1); break;
+    case Qt::Key_PageDown: goTo(m_page + 1); break;
+    case Qt::Key_PageUp: goTo(m_page - 1); break;
     case Qt::Key_Home:
         if (event->modifiers() & Qt::ControlModifier)
-            showPage(0);
+            goTo(0);
         else
             m_scroll->verticalScrollBar()->setValue(0);
         break;

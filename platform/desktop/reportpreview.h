@@ -37,6 +37,10 @@ protected:
 
 private:
     void layOutSome();
+    // The last page, at once when the layout is done, otherwise once it is.
+    void showLastPage();
+    // A page the operator asks for, in place of a pending move to the last.
+    void goTo(int page);
     void render();
     void updateStatus();
     void print();
@@ -47,6 +51,7 @@ private:
     double m_zoom = 1.0; // of the window's width
     int m_renderedFor = -1; // the width the page was last fitted to
     bool m_stopped = false;
+    bool m_toLast = false; // the last page was asked for before it was known
     QTimer *m_layout;
     QScrollArea *m_scroll;
     QLabel *m_sheet;

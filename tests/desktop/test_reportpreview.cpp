@@ -112,6 +112,40 @@ TEST_F(Preview, ShowsTheFirstPageWhileTheRestIsLaidOut)
     EXPECT_EQ(doc.use_count(), 1);
 }
 
+TEST_F(Preview, TheLastPageOfALongReportIsReachedWithoutHoldingUpTheWindow)
+{
+    auto doc = std::make_shared<SlowDocument>(150);
+    ReportPreview window(doc);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    // Ctrl+End before the page count is known: the window answers at once,
+    // shows where the layout is, and moves to the last page when it is done.
+    QTest::keyClick(&window, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_FALSE(doc->complete()) << "the whole layout was made before the window answered";
+    EXPECT_TRUE(status(window).endsWith("so far, going to the last...")) << status(window).toStdString();
+    EXPECT_TRUE(window.findChild<QProgressBar *>()->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.currentPage() == 149; }, 10000));
+    EXPECT_TRUE(doc->complete());
+    EXPECT_EQ(doc->painted.back(), 149);
+    EXPECT_EQ(status(window), "Page 150 of 150");
+}
+
+TEST_F(Preview, AnotherPageAskedForWhileGoingToTheLastOneWins)
+{
+    auto doc = std::make_shared<SlowDocument>(150);
+    ReportPreview window(doc);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTest::keyClick(&window, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClick(&window, Qt::Key_PageDown);
+    EXPECT_EQ(window.currentPage(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return doc->complete(); }, 10000));
+    QTest::qWait(50);
+    EXPECT_EQ(window.currentPage(), 1);
+    EXPECT_EQ(status(window), "Page 2 of 150");
+}
+
 TEST_F(Preview, PrintingWithoutAPrinterRaisesAnError)
 {
     if (!QPrinterInfo::availablePrinters().isEmpty())
