@@ -443,8 +443,10 @@ void FormWindow::refreshSelection(Control &c)
             QSignalBlocker block(e);
             // A box draws its selection only while it has the focus; it
             // keeps it, and shows it again when the focus comes back.
+            // A text written by the program starts at the beginning, so a
+            // value longer than the box shows its start, not its end.
             if (m_form.ActiveControl() != &c) {
-                if (e->hasSelectedText())
+                if (e->hasSelectedText() || e->cursorPosition() != t.SelStart())
                     e->setCursorPosition(t.SelStart());
             } else if (t.SelLength() > 0 && t.caret() == t.SelStart())
                 e->setSelection(t.SelStart() + t.SelLength(), -t.SelLength());

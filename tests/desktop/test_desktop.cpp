@@ -378,6 +378,22 @@ TEST_F(Desktop, ABoxShowsItsSelectionOnlyWhileItHasTheFocus)
     EXPECT_EQ(f->txtCode.Text(), "D");
 }
 
+TEST_F(Desktop, AValueLongerThanItsBoxShowsItsStartWhenTheProgramWritesIt)
+{
+    const QString value = "Shree Mahalaxmi Sand and Stone Crushing Suppliers Private Limited";
+    ui::focus(f->txtName);
+    for (TextEditable *box : std::initializer_list<TextEditable *>{&f->txtCode, &f->cboMaterial}) {
+        QLineEdit *edit = qobject_cast<QLineEdit *>(widget<QWidget>(*box));
+        if (auto *combo = qobject_cast<QComboBox *>(widget<QWidget>(*box)))
+            edit = combo->lineEdit();
+        ASSERT_NE(edit, nullptr);
+        box->setText(value);
+        QApplication::processEvents();
+        EXPECT_EQ(edit->text(), value);
+        EXPECT_EQ(edit->cursorPosition(), 0) << "the box shows the end of the value";
+    }
+}
+
 TEST_F(Desktop, AComboShowsWhatWasTypedUntilAnItemIsPicked)
 {
     QComboBox *combo = widget<QComboBox>(f->cboMaterial);
