@@ -74,6 +74,14 @@ protected:
                 return l->text();
         return QString();
     }
+    // A preview of the document on the screen.
+    static std::unique_ptr<ReportPreview> shown(std::shared_ptr<const PrintDocument> doc)
+    {
+        auto window = std::make_unique<ReportPreview>(std::move(doc));
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        return window;
+    }
     std::unique_ptr<QtHost> host;
 };
 
@@ -115,9 +123,8 @@ TEST_F(Preview, ShowsTheFirstPageWhileTheRestIsLaidOut)
 TEST_F(Preview, TheLastPageOfALongReportIsReachedWithoutHoldingUpTheWindow)
 {
     auto doc = std::make_shared<SlowDocument>(150);
-    ReportPreview window(doc);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto preview = shown(doc);
+    ReportPreview &window = *preview;
 
     // Ctrl+End before the page count is known: the window answers at once,
     // shows where the layout is, and moves to the last page when it is done.
@@ -134,9 +141,8 @@ TEST_F(Preview, TheLastPageOfALongReportIsReachedWithoutHoldingUpTheWindow)
 TEST_F(Preview, AnotherPageAskedForWhileGoingToTheLastOneWins)
 {
     auto doc = std::make_shared<SlowDocument>(150);
-    ReportPreview window(doc);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    auto preview = shown(doc);
+    ReportPreview &window = *preview;
     QTest::keyClick(&window, Qt::Key_End, Qt::ControlModifier);
     QTest::keyClick(&window, Qt::Key_PageDown);
     EXPECT_EQ(window.currentPage(), 1);
