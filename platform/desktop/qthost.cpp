@@ -25,6 +25,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QWindow>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -38,6 +39,7 @@ QtHost::QtHost(QObject *parent) : QObject(parent)
     // life follows its forms, not its windows.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     App::instance().setHost(this);
+    qApp->installEventFilter(this);
 #ifdef __GLIBC__
     // A report reads its rows a slice at a time, each on a thread of its
     // own. glibc gives a thread that starts while the last one is still
@@ -96,20 +98,6 @@ QTimer *QtHost::qtimer(const Timer &timer) const
     return it == m_timers.end() ? nullptr : it->second;
 }
 
-QWidget *QtHost::dialogParent() const
-{
-    if (!m_modal.empty())
-        if (FormWindow *w = findWindow(*m_modal.back().form))
-            if (w->isVisible())
-                return w;
-    if (QWidget *w = QApplication::activeWindow())
-        return w;
-    for (auto &[f, w] : m_windows)
-        if (w->isVisible())
-            return w;
-    return nullptr;
-}
-
 // ---- boxes ------------------------------------------------------------------------
 
 // With VARNOCK_UNATTENDED set (a run with nobody at the screen, such as a
@@ -135,7 +123,7 @@ int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
         int kind = buttons & 7;
         return (kind == Msg::YesNo || kind == Msg::YesNoCancel) ? Msg::Yes : Msg::OK;
     }
-    QMessageBox box(dialogParent());
+    QMessageBox box(keyWindow());
     box.setWindowTitle(title);
     box.setTextFormat(Qt::PlainText);
     QString text = prompt;
@@ -202,7 +190,7 @@ QString QtHost::inputBox(const QString &prompt, const QString &title, const QStr
         fprintf(stderr, "%s: %s [%s]\n", qPrintable(title), qPrintable(prompt), qPrintable(defaultText));
         return defaultText;
     }
-    QInputDialog dialog(dialogParent());
+    QInputDialog dialog(keyWindow());
     dialog.setWindowTitle(title);
     QString text = prompt;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -319,7 +307,7 @@ void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int dest
     }
     // The preview stays open beside the forms, like the report engine's
     // own window; it keeps the document alive until it closes.
-    QWidget *opener = dialogParent();
+    QWidget *opener = keyWindow();
     auto *preview = new ReportPreview(std::move(document), opener);
     preview->show();
     fitOnScreen(*preview);
@@ -351,11 +339,21 @@ std::optional<QSize> QtHost::screenArea()
 void QtHost::formShown(Form &form, bool modal)
 {
     FormWindow &w = window(form);
-    Qt::WindowModality wanted = modal ? Qt::ApplicationModal : Qt::NonModal;
-    if (w.windowModality() != wanted) {
+    // A modal form is a dialog of the window it was opened from: a window
+    // manager keeps it above that window, also above a maximized one.
+    const Qt::WindowModality wanted = modal ? Qt::ApplicationModal : Qt::NonModal;
+    const Qt::WindowType kind = modal ? Qt::Dialog : Qt::Window;
+    if (w.windowModality() != wanted || w.windowType() != kind) {
         if (w.isVisible())
             w.hide(); // modality takes effect on the next show
         w.setWindowModality(wanted);
+        w.setWindowFlags((w.windowFlags() & ~Qt::WindowType_Mask) | kind);
+    }
+    if (modal && !w.isVisible()) {
+        QWidget *opener = keyWindow();
+        w.winId();
+        if (QWindow *handle = w.windowHandle())
+            handle->setTransientParent(opener && opener != &w ? opener->windowHandle() : nullptr);
     }
     w.showForm();
     syncTimers(form);

@@ -9,6 +9,7 @@
 //     return host.run([] { vb::app().form("Form1").Show(); });
 #include "runtime/form.h"
 
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -69,10 +70,17 @@ public:
     void timerChanged(Timer &timer) override;
     void allFormsUnloaded() override;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // The window the operator's keys belong to: the innermost open box or
+    // modal form, else the active (or last active) window.
+    QWidget *keyWindow() const;
+    // Gives the keys to that window and its focused control.
+    void handKeysBack();
     void syncTimers(Form &form);
     bool timerAlive(const Timer *timer) const;
-    QWidget *dialogParent() const;
 
     std::map<const Form *, FormWindow *> m_windows;
     std::map<const Timer *, QTimer *> m_timers;
@@ -82,6 +90,7 @@ private:
     };
     std::vector<Modal> m_modal;
     int m_overrideCursors = 0;
+    QList<QPointer<QWidget>> m_activated; // windows in the order they were last active
 };
 
 } // namespace vb

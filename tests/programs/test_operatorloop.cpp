@@ -1,0 +1,134 @@
+// The operator's day on a real X display: the real program, real keys and
+// an indicator on a pseudo-terminal, with a window manager and without one.
+// Tickets are weighed, saved and printed from the keyboard alone, one Enter
+// on the focused save button for each save, and no key may be lost.
+#include "testing/ptypair.h"
+#include "xdisplay.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Desk {
+    QSize screen;
+    bool windowManager;
+};
+
+std::string deskName(const testing::TestParamInfo<Desk> &info)
+{
+    return QStringLiteral("%1x%2%3")
+        .arg(info.param.screen.width())
+        .arg(info.param.screen.height())
+        .arg(info.param.windowManager ? QStringLiteral("Openbox") : QStringLiteral("Bare"))
+        .toStdString();
+}
+
+int countIn(const QString &path, const QByteArray &what)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    return int(f.readAll().count(what));
+}
+
+class OperatorLoop : public testing::TestWithParam<Desk>
+{
+};
+
+TEST_P(OperatorLoop, TicketsAreSavedAndPrintedFromTheKeyboardWithOneEnterEach)
+{
+    const Desk desk = GetParam();
+    if (const QString gone = xdisplay::Display::missing(desk.windowManager); !gone.isEmpty())
+        GTEST_SKIP() << "not installed: " << gone.toStdString();
+    if (!vb::PtyPair::available())
+        GTEST_SKIP() << "socat is not installed";
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString run = dir.path();
+    ASSERT_TRUE(QFile::copy(DELIVERED_DB, run + "/wt.mdb"));
+    QFile::setPermissions(run + "/wt.mdb", QFile::ReadOwner | QFile::WriteOwner);
+    // The ticket printer: every slip handed on is kept.
+    for (const char *bat : {"uprint.bat", "dprint.bat"}) {
+        QFile f(run + "/" + bat);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("#!/bin/sh\ncat slip.prn >> printed.txt\n");
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    // A "Normal" indicator on COM1, sending its reading twice a second.
+    vb::PtyPair cable;
+    ASSERT_TRUE(cable.start(run + "/COM1", run + "/scale"));
+    QTimer indicator;
+    QObject::connect(&indicator, &QTimer::timeout, [&] { cable.send("07000\r\n"); });
+    indicator.start(500);
+
+    xdisplay::Display x;
+    ASSERT_TRUE(x.start(desk.screen, desk.windowManager)) << "the X display did not start";
+    QProcess program;
+    program.setProcessEnvironment(x.environment());
+    program.setWorkingDirectory(run);
+    program.start(QStringLiteral(VARNOCK_EXE), {});
+    ASSERT_TRUE(program.waitForStarted());
+    const QString title = QStringLiteral("^Varnock$");
+    ASSERT_TRUE(x.waitFor([&] { return x.shown(title) == 1; }, 30000)) << "the main screen never showed";
+    x.waitFor([] { return false; }, 1000); // the first readings arrive
+
+    // "Auto" pressed twice locks both weight fields: the supplier's Enter
+    // then goes straight to "F8 Save..".
+    x.keys({"Escape", "Return", "Return", "space", "space"});
+    const int tickets = 3;
+    for (int i = 1; i <= tickets; ++i) {
+        SCOPED_TRACE("ticket " + std::to_string(i));
+        x.keys({"Escape", "Return", "Return", "Return"});
+        x.type(QStringLiteral("GJ17TT%1").arg(i));
+        x.keys({"Return", "Return", "Return", "Return"});
+        x.waitFor([] { return false; }, 200);
+        x.keys({"Return"});
+        ASSERT_TRUE(x.waitFor([&] { return x.shown(title) == 2; }, 5000))
+            << "one Enter on the focused save button asked nothing";
+        x.keys({"Return"}); // "Ok" on "Do You Want To Save"
+        ASSERT_TRUE(x.waitFor([&] { return x.shown(QStringLiteral("^Ticket Formet$")) == 1 && x.shown(title) == 2; }, 5000))
+            << "no copies asked for";
+        x.keys({"Return"}); // one copy
+        ASSERT_TRUE(x.waitFor([&] { return countIn(run + "/printed.txt", "WEIGHMENT SLIP") == i; }, 5000))
+            << "the slip was not printed";
+        ASSERT_TRUE(x.waitFor([&] { return x.shown(title) == 1 && x.shown(QStringLiteral("^Ticket Formet$")) == 0; }, 5000));
+    }
+    // F12 closes the program: the keys are still the main screen's.
+    x.keys({"F12"});
+    EXPECT_TRUE(program.waitForFinished(10000)) << "F12 after the last ticket did not reach the main screen";
+    if (program.state() != QProcess::NotRunning)
+        program.kill();
+    program.waitForFinished();
+
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("loop"));
+        db.setDatabaseName(run + "/wt.mdb");
+        ASSERT_TRUE(db.open());
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("select num, truckno, grosswt, grossoral from emp order by num")));
+        for (int i = 1; i <= tickets; ++i) {
+            ASSERT_TRUE(q.next()) << "ticket " << i << " was not stored";
+            EXPECT_EQ(q.value(0).toInt(), i);
+            EXPECT_EQ(q.value(1).toString(), QStringLiteral("GJ17TT%1").arg(i));
+            EXPECT_EQ(q.value(2).toDouble(), 7000) << "weighed, not typed";
+            EXPECT_EQ(q.value(3).toString().trimmed(), QString());
+        }
+        EXPECT_FALSE(q.next());
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("loop"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Desks, OperatorLoop,
+                         testing::Values(Desk{{1024, 768}, true}, Desk{{1024, 768}, false}, Desk{{1366, 768}, true},
+                                         Desk{{1366, 768}, false}, Desk{{1920, 1080}, true}, Desk{{1920, 1080}, false}),
+                         deskName);
+
+} // namespace
