@@ -227,6 +227,19 @@ TEST_F(Runtime, EnterPressesTheDefaultButtonAndEscTheCancelButton)
     EXPECT_EQ(f->ActiveControl(), &f->t1);
 }
 
+TEST_F(Runtime, EnterOrSpaceOnAFocusedButtonClicksThatButton)
+{
+    // A save, Delete, OK or Goto reached by Enter or Tab answers one key,
+    // also where another button is the form's default.
+    f->ok.setDefault(true);
+    for (int key : {int(Key::Enter), int(Key::Space)}) {
+        f->cancel.SetFocus();
+        f->log.clear();
+        ui::press(*f, key);
+        EXPECT_EQ(f->log, (Log{"cancel_Click"})) << key;
+    }
+}
+
 TEST_F(Runtime, TypingEditsAtTheCaretAndBackspaceDeletes)
 {
     f->t1.setSelStart(3);
