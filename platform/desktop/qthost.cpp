@@ -128,15 +128,10 @@ static void frameFocus(QDialog &box)
     });
 }
 
-int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
+// The prompt as plain text, its line breaks as the forms write them, and
+// the icon that buttons asks for.
+static void setIconAndText(QMessageBox &box, const QString &prompt, int buttons)
 {
-    if (unattended()) {
-        fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(prompt));
-        int kind = buttons & 7;
-        return (kind == Msg::YesNo || kind == Msg::YesNoCancel) ? Msg::Yes : Msg::OK;
-    }
-    QMessageBox box(dialogParent());
-    box.setWindowTitle(title);
     box.setTextFormat(Qt::PlainText);
     QString text = prompt;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -158,6 +153,18 @@ int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
     default:
         break;
     }
+}
+
+int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
+{
+    if (unattended()) {
+        fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(prompt));
+        int kind = buttons & 7;
+        return (kind == Msg::YesNo || kind == Msg::YesNoCancel) ? Msg::Yes : Msg::OK;
+    }
+    QMessageBox box(dialogParent());
+    box.setWindowTitle(title);
+    setIconAndText(box, prompt, buttons);
     // Buttons in the order the answers are numbered, and the answer the
     // box gives when it is closed without one.
     std::vector<std::pair<QMessageBox::StandardButton, int>> set;
@@ -193,6 +200,39 @@ int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
         if (box.clickedButton() == made[i])
             return set[i].second;
     return escape;
+}
+
+void QtHost::notice(const QString &prompt, int buttons, const QString &title)
+{
+    if (unattended()) {
+        fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(prompt));
+        return;
+    }
+    // Modal to the operator, but no loop of its own: the event that raised
+    // it ends at once, and a modal form's wait beneath it ends when its form
+    // closes. Closed, it hands the keys back to the window it came over,
+    // also where no window manager does.
+    QWidget *opener = dialogParent();
+    auto *box = new QMessageBox(opener);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setWindowTitle(title);
+    setIconAndText(*box, prompt, buttons);
+    box->setDefaultButton(box->addButton(QMessageBox::Ok));
+    box->setEscapeButton(box->defaultButton());
+    frameFocus(*box);
+    box->show();
+    box->raise();
+    box->activateWindow();
+    if (opener)
+        connect(box, &QObject::destroyed, opener, [opener] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (opener->isVisible() && (!modal || modal == opener->window()) &&
+                QApplication::activeWindow() != opener) {
+                opener->raise();
+                opener->activateWindow();
+            }
+        });
 }
 
 QString QtHost::inputBox(const QString &prompt, const QString &title, const QString &defaultText,
