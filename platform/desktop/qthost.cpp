@@ -224,15 +224,16 @@ void QtHost::notice(const QString &prompt, int buttons, const QString &title)
     box->show();
     box->raise();
     box->activateWindow();
-    if (opener)
-        connect(box, &QObject::destroyed, opener, [opener] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (opener->isVisible() && (!modal || modal == opener->window()) &&
-                QApplication::activeWindow() != opener) {
-                opener->raise();
-                opener->activateWindow();
-            }
-        });
+    // The window it came over may have closed meanwhile (a modal form):
+    // then the keys go to the window now on top.
+    connect(box, &QObject::destroyed, this, [this, opener = QPointer<QWidget>(opener)] {
+        QWidget *to = opener && opener->isVisible() ? opener.data() : dialogParent();
+        QWidget *modal = QApplication::activeModalWidget();
+        if (to && to->isVisible() && (!modal || modal == to->window()) && QApplication::activeWindow() != to) {
+            to->raise();
+            to->activateWindow();
+        }
+    });
 }
 
 QString QtHost::inputBox(const QString &prompt, const QString &title, const QString &defaultText,
