@@ -35,6 +35,7 @@ public:
     void Timer2_Timer() override;
 
     void MSComm1_OnComm() override;
+    vb::CommControl *indicatorPort() override { return &MSComm1; }
     void Text1_Change() override;
     // The indicator's text: onto the live weight, or in USB mode into the
     // receive box for the parser.

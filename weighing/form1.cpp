@@ -186,8 +186,12 @@ void Form1::layout()
     MSComm3.setInputMode(0);
     MSComm3.setInBufferSize(1024);
     MSComm3.setOutBufferSize(512);
-    for (CommControl *c : {&MSComm1, &MSComm2, &MSComm3})
+    // A port that loses its device, or finds none at load, is opened again
+    // by itself once the device is there.
+    for (CommControl *c : {&MSComm1, &MSComm2, &MSComm3}) {
         c->setParityReplace("?");
+        c->setReopen(true);
+    }
 
     // Tab order: the ticket number first, so the screen opens on a new
     // ticket, then the ticket fields, then the keys.
@@ -235,6 +239,9 @@ void Form1::wire()
     MSComm1.onComm = [this] { MSComm1_OnComm(); };
     MSComm2.onComm = [this] { MSComm2_OnComm(); };
     MSComm3.onComm = [this] { MSComm3_OnComm(); };
+    MSComm1.onDeviceLost = [this] { indicatorLost(MSComm1); };
+    MSComm2.onDeviceLost = [this] { indicatorLost(MSComm2); };
+    MSComm3.onDeviceLost = [this] { indicatorLost(MSComm3); };
     Text1.onChange = [this] { Text1_Change(); };
 
     num.onGotFocus = [this] { num_GotFocus(); };
@@ -560,6 +567,36 @@ void Form1::MSComm3_OnComm()
     });
 }
 
+void Form1::indicatorLost(CommControl &port)
+{
+    if (&port != indicatorPort())
+        return;
+    // The last reading is not the scale's weight any more: blank, so
+    // nothing is taken from it (and capture waits for the port).
+    Label1.setCaption(QString());
+    Notice(QStringLiteral("The weight indicator is not connected: %1 went away.\n"
+                          "No weight is read until it is back; the port is tried again every second.")
+               .arg(port.deviceName()),
+           Msg::OKOnly | Msg::Exclamation);
+}
+
+CommControl *Form1::indicatorPort()
+{
+    if (mmachtyp == "1")
+        return &MSComm1;
+    if (mmachtyp == "3")
+        return &MSComm2;
+    if (mmachtyp == "4")
+        return &MSComm3;
+    return nullptr;
+}
+
+bool Form1::indicatorDown()
+{
+    CommControl *port = indicatorPort();
+    return port && !port->PortOpen();
+}
+
 void Form1::Text1_Change()
 {
     auto w = indicator::receiveBoxWeight(Text1.Text(), mmachtyp);
@@ -693,6 +730,10 @@ void Form1::num_KeyPress(int &KeyAscii)
 void Form1::Label1_Change()
 {
     if (!mAuto || ToggleButton1.Caption() != "Auto" || (mstage != 1 && mstage != 2))
+        return;
+    // Without the indicator there is no weight to take; what was taken
+    // before stays.
+    if (indicatorDown())
         return;
     if (Option1(0).Value()) {
         txtFields(2).setText(Label1.Caption());

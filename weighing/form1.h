@@ -105,6 +105,13 @@ public:
     // Shows a reading as the live weight, or in USB mode appends it to the
     // receive box.
     void ShowWeight(vb::TextBox &box, QString &data);
+    // The indicator's device went away: the live weight shows none and the
+    // operator is told; the port opens again by itself when it is back.
+    void indicatorLost(vb::CommControl &port);
+    // The port the machine type reads (none for D2+), and whether it is
+    // closed: then there is no live weight to take.
+    virtual vb::CommControl *indicatorPort();
+    bool indicatorDown();
 
     // Ticket editing.
     virtual void num_GotFocus();

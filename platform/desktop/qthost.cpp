@@ -116,15 +116,10 @@ static void frameFocus(QDialog &box)
     });
 }
 
-int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
+// The prompt as plain text, its line breaks as the forms write them, and
+// the icon that buttons asks for.
+static void setIconAndText(QMessageBox &box, const QString &prompt, int buttons)
 {
-    if (unattended()) {
-        fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(prompt));
-        int kind = buttons & 7;
-        return (kind == Msg::YesNo || kind == Msg::YesNoCancel) ? Msg::Yes : Msg::OK;
-    }
-    QMessageBox box(keyWindow());
-    box.setWindowTitle(title);
     box.setTextFormat(Qt::PlainText);
     QString text = prompt;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -146,6 +141,18 @@ int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
     default:
         break;
     }
+}
+
+int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
+{
+    if (unattended()) {
+        fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(prompt));
+        int kind = buttons & 7;
+        return (kind == Msg::YesNo || kind == Msg::YesNoCancel) ? Msg::Yes : Msg::OK;
+    }
+    QMessageBox box(keyWindow());
+    box.setWindowTitle(title);
+    setIconAndText(box, prompt, buttons);
     // Buttons in the order the answers are numbered, and the answer the
     // box gives when it is closed without one.
     std::vector<std::pair<QMessageBox::StandardButton, int>> set;
@@ -181,6 +188,27 @@ int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
         if (box.clickedButton() == made[i])
             return set[i].second;
     return escape;
+}
+
+void QtHost::notice(const QString &prompt, int buttons, const QString &title)
+{
+    if (unattended()) {
+        fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(prompt));
+        return;
+    }
+    // Modal to the operator, but no loop of its own: the event that raised
+    // it ends at once, and a modal form's wait beneath it ends when its form
+    // closes. Like every box it takes the keys when it opens and hands them
+    // back when it closes.
+    auto *box = new QMessageBox(keyWindow());
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->setWindowTitle(title);
+    setIconAndText(*box, prompt, buttons);
+    box->setDefaultButton(box->addButton(QMessageBox::Ok));
+    box->setEscapeButton(box->defaultButton());
+    frameFocus(*box);
+    box->show();
 }
 
 QString QtHost::inputBox(const QString &prompt, const QString &title, const QString &defaultText,

@@ -47,6 +47,7 @@ public:
     QTimer *qtimer(const Timer &timer) const;
 
     int msgBox(const QString &prompt, int buttons, const QString &title) override;
+    void notice(const QString &prompt, int buttons, const QString &title) override;
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText,
                      std::optional<QPoint> pos) override;
     void shell(const QString &program, int windowStyle) override;

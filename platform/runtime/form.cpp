@@ -368,6 +368,12 @@ int MsgBox(const QString &prompt, int buttons, const QString &title)
     return a.host().msgBox(prompt, buttons, title.isEmpty() ? a.title() : title);
 }
 
+void Notice(const QString &prompt, int buttons, const QString &title)
+{
+    App &a = App::instance();
+    a.host().notice(prompt, buttons, title.isEmpty() ? a.title() : title);
+}
+
 QString InputBox(const QString &prompt, const QString &title, const QString &defaultText,
                  std::optional<QPoint> pos)
 {

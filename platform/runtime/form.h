@@ -214,6 +214,8 @@ inline Host &host() { return App::instance().host(); }
 
 // Message and input boxes, as the forms call them.
 int MsgBox(const QString &prompt, int buttons = Msg::OKOnly, const QString &title = QString());
+// An OK-only box the caller does not wait for (Host::notice).
+void Notice(const QString &prompt, int buttons = Msg::OKOnly, const QString &title = QString());
 QString InputBox(const QString &prompt, const QString &title = QString(),
                  const QString &defaultText = QString(), std::optional<QPoint> pos = {});
 

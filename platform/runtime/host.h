@@ -80,6 +80,11 @@ public:
 
     // Returns Msg::OK, Cancel, Yes or No.
     virtual int msgBox(const QString &prompt, int buttons, const QString &title) = 0;
+    // An OK-only message box that is not waited for: the caller goes on at
+    // once, so a box raised by an event (port data, a timer) holds up
+    // neither that event nor a modal form's wait beneath it. Only the icon
+    // of buttons counts.
+    virtual void notice(const QString &prompt, int buttons, const QString &title) = 0;
     // Returns the typed text, or "" when cancelled. pos is in twips.
     virtual QString inputBox(const QString &prompt, const QString &title,
                              const QString &defaultText, std::optional<QPoint> pos) = 0;

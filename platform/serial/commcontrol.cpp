@@ -104,6 +104,9 @@ QSerialPort::FlowControl flowControl(int handshaking)
 CommControl::CommControl(Form *form, const QString &name) : WithProps(form, name), m_port(std::make_unique<QSerialPort>())
 {
     QSerialPort *port = m_port.get();
+    m_reopen = new QTimer(port);
+    m_reopen->setInterval(ReopenMs);
+    QObject::connect(m_reopen, &QTimer::timeout, port, [this] { tryReopen(); });
     QObject::connect(port, &QSerialPort::readyRead, port, [this] { received(); });
     QObject::connect(port, &QSerialPort::bytesWritten, port, [this](qint64) { sent(); });
     QObject::connect(port, &QSerialPort::errorOccurred, port, [this](QSerialPort::SerialPortError e) {
@@ -113,7 +116,7 @@ CommControl::CommControl(Form *form, const QString &name) : WithProps(form, name
         // on every poll; one read error alone does not close the port.
         const bool hungUp = e == QSerialPort::ReadError && ++m_readErrors >= HungUpReadErrors;
         if ((e == QSerialPort::ResourceError || hungUp) && m_port->isOpen())
-            QTimer::singleShot(0, m_port.get(), [this] { close(); });
+            QTimer::singleShot(0, m_port.get(), [this] { deviceGone(); });
     });
 }
 
@@ -163,18 +166,32 @@ bool CommControl::PortOpen() const
 void CommControl::setPortOpen(bool open)
 {
     if (!open) {
+        m_reopen->stop();
         close();
         return;
     }
-    const QString name = QStringLiteral("COM%1").arg(m_p.commPort);
     if (PortOpen())
-        throw RuntimeError(PortAlreadyOpen, QStringLiteral("Port already open (%1)").arg(name));
+        throw RuntimeError(PortAlreadyOpen, QStringLiteral("Port already open (COM%1)").arg(m_p.commPort));
+    m_reopen->stop();
+    try {
+        this->open();
+    } catch (const RuntimeError &) {
+        if (m_p.reopen)
+            m_reopen->start();
+        throw;
+    }
+}
 
+void CommControl::open()
+{
+    const QString name = QStringLiteral("COM%1").arg(m_p.commPort);
     const QString path = devicePath(m_p.commPort);
     const QFileInfo info(path);
     // A link named COMN is followed to its device, so the device's own lock
     // guards it whatever the link is called.
     const QString device = info.isSymLink() ? info.canonicalFilePath() : path;
+    m_where = device.isEmpty() || device == path ? QStringLiteral("%1 (%2)").arg(name, path)
+                                                 : QStringLiteral("%1 (%2 -> %3)").arg(name, path, device);
     if (!info.exists() || device.isEmpty())
         throw RuntimeError(InvalidPortNumber, QStringLiteral("Invalid port number: %1 (%2) does not exist")
                                                   .arg(name, path));
@@ -203,6 +220,48 @@ void CommControl::setPortOpen(bool open)
         }
     }
     applyLine();
+}
+
+void CommControl::setReopen(bool v)
+{
+    m_p.reopen = v;
+    if (!v)
+        m_reopen->stop();
+}
+
+bool CommControl::reopening() const { return m_reopen->isActive(); }
+
+QString CommControl::deviceName() const
+{
+    return m_where.isEmpty() ? QStringLiteral("COM%1 (%2)").arg(m_p.commPort).arg(devicePath(m_p.commPort))
+                             : m_where;
+}
+
+// The open port's device went away: closed, told, and tried again.
+void CommControl::deviceGone()
+{
+    if (!m_port->isOpen())
+        return;
+    close();
+    if (m_p.reopen)
+        m_reopen->start();
+    if (onDeviceLost)
+        App::instance().dispatch([this] { onDeviceLost(); });
+}
+
+// A try at the device, silent while it is still away.
+void CommControl::tryReopen()
+{
+    if (PortOpen()) {
+        m_reopen->stop();
+        return;
+    }
+    try {
+        open();
+        m_reopen->stop();
+    } catch (const RuntimeError &) {
+        m_port->clearError();
+    }
 }
 
 void CommControl::close()
@@ -423,6 +482,7 @@ void CommControl::raiseEvent(int event)
 
 void CommControl::restoreDesign()
 {
+    m_reopen->stop();
     close();
     WithProps::restoreDesign();
 }

@@ -13,6 +13,13 @@
 // once at least RThreshold bytes wait. Data arrives through the Qt event
 // loop, so the host's event loop (or DoEvents) must run.
 //
+// A port with Reopen set stays on its device: when the device goes away
+// (the line hangs up, the adapter is unplugged) the port closes, raises
+// onDeviceLost, and is opened again every ReopenMs, the "COMN" rule followed
+// afresh each time, so a device linked again under the same name is found.
+// An open that fails is tried again the same way (the failing open still
+// raises its error). Closing the port through PortOpen stops the tries.
+//
 // Property errors are run-time errors as the forms know them: 380 for an
 // invalid value, 8002 for a port that does not exist, 8005 for a port that
 // is already open or in use, 8010 for a device that cannot be opened for
@@ -25,6 +32,7 @@
 #include <memory>
 
 class QSerialPort;
+class QTimer;
 
 namespace vb {
 
@@ -51,6 +59,7 @@ struct CommProps {
     bool rtsEnable = false;
     bool eofEnable = false;
     bool nullDiscard = false;
+    bool reopen = false;
 };
 
 class CommControl : public WithProps<CommProps, Control>
@@ -132,11 +141,27 @@ public:
     // The port's event, run through the application's event dispatcher.
     std::function<void()> onComm;
 
+    // Keep the port on its device (see above). Off by default.
+    bool Reopen() const { return m_p.reopen; }
+    void setReopen(bool v);
+    static constexpr int ReopenMs = 1000;
+    // True while the port waits to be opened again.
+    bool reopening() const;
+    // The device of the port as last opened or tried: "COM1 (/dev/ttyS0)",
+    // or for a link "COM1 (/run/COM1 -> /dev/ttyUSB0)".
+    QString deviceName() const;
+    // The device of an open port went away and the port closed; run
+    // through the application's event dispatcher.
+    std::function<void()> onDeviceLost;
+
     // Unload puts the design state back, and a port is never open at
     // design time: restoring closes it.
     void restoreDesign() override;
 
 private:
+    void open();
+    void deviceGone();
+    void tryReopen();
     void close();
     void applyLine();
     void received();
@@ -149,6 +174,8 @@ private:
     static constexpr int HungUpReadErrors = 50;
 
     std::unique_ptr<QSerialPort> m_port;
+    QTimer *m_reopen = nullptr; // owned by m_port
+    QString m_where; // the device as deviceName() gives it
     QByteArray m_in;
     int m_commEvent = 0;
     int m_readErrors = 0; // read errors since data last came in

@@ -54,6 +54,11 @@ int ScriptedHost::msgBox(const QString &prompt, int buttons, const QString &titl
     return (kind == Msg::YesNo || kind == Msg::YesNoCancel) ? Msg::Yes : Msg::OK;
 }
 
+void ScriptedHost::notice(const QString &prompt, int buttons, const QString &title)
+{
+    m_boxes.push_back({prompt, buttons, title, false});
+}
+
 QString ScriptedHost::inputBox(const QString &prompt, const QString &title, const QString &defaultText,
                                std::optional<QPoint> pos)
 {

@@ -26,6 +26,7 @@ public:
         QString prompt;
         int buttons = 0;
         QString title;
+        bool waited = true; // false for a notice, which nobody waits for
     };
     struct Input {
         QString prompt, title, defaultText;
@@ -89,6 +90,7 @@ public:
 
     // Host
     int msgBox(const QString &prompt, int buttons, const QString &title) override;
+    void notice(const QString &prompt, int buttons, const QString &title) override;
     QString inputBox(const QString &prompt, const QString &title, const QString &defaultText,
                      std::optional<QPoint> pos) override;
     void shell(const QString &program, int windowStyle) override;

@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -868,6 +869,38 @@ TEST_F(Desktop, MessageBoxesAnswerWithTheButtonPicked)
         EXPECT_EQ(MsgBox("Save the ticket?", c.buttons, "Varnock"), c.answer) << c.buttons;
         EXPECT_EQ(title, "Varnock");
     }
+}
+
+// A notice raised by an event (the indicator's port) is not waited for: the
+// event goes on at once, a modal form open beneath it still closes and its
+// wait ends, and the notice's OK hands the keys back to the form.
+TEST_F(Desktop, ANoticeIsNotWaitedForAndAModalFormBeneathItStillCloses)
+{
+    ModalForm &modal = App::instance().form<ModalForm>("frmModal");
+    bool eventEnded = false;
+    QPointer<QMessageBox> notice;
+    QTimer::singleShot(0, [&] {
+        if (!waitFor([&] { return modal.visible(); }))
+            return;
+        App::instance().dispatch([] { Notice("The weight indicator is not connected", Msg::OKOnly | Msg::Exclamation); });
+        eventEnded = true;
+        notice = openMessageBox();
+        if (notice) {
+            EXPECT_EQ(notice->text(), "The weight indicator is not connected");
+        }
+        modal.Hide();
+    });
+    clickOn(f->cmdOpen);
+    EXPECT_TRUE(eventEnded);
+    EXPECT_EQ(f->log, (Log{"Lost txtName", "Got cmdOpen", "before Show", "after Show"}))
+        << "the modal wait ended with the notice still up";
+    EXPECT_EQ(host->modalDepth(), 0);
+    ASSERT_TRUE(notice);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->windowTitle(), "Varnock");
+    QTest::keyClick(notice, Qt::Key_Return);
+    EXPECT_TRUE(waitFor([&] { return notice.isNull(); }));
+    EXPECT_TRUE(waitFor([&] { return QApplication::activeWindow() == win; })) << "the keys are back on the form";
 }
 
 TEST_F(Desktop, ShellStartsScriptsNamedForWindowsAndMissingOnesRaiseError53)

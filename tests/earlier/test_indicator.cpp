@@ -4,6 +4,8 @@
 // number box's enter and leave.
 #include "quilletoffice.h"
 
+#include <QFileInfo>
+
 using namespace vb;
 
 namespace {
@@ -106,6 +108,46 @@ TEST_F(EarlierReading, NewTicketReadsThePortWhateverTheType)
     EXPECT_EQ(f.ActiveControl(), &f.num);
     EXPECT_EQ(f.MSComm1.InBufferCount(), 0);
     EXPECT_EQ(f.Text1.Text(), "abc") << "handed to ShowData, into the receive box";
+}
+
+// The cable pulled: the weight taken while the indicator was there stays,
+// the live weight goes blank and a new ticket takes nothing from it, the
+// operator is told once; linked again as COM1 the indicator is read again.
+TEST_F(EarlierReading, ALostIndicatorIsNotWeighedAndIsReadAgainWhenBack)
+{
+    if (!PtyPair::available())
+        GTEST_SKIP() << "socat is not installed";
+    QuilletForm1 &f = start();
+    ASSERT_TRUE(f.MSComm1.PortOpen()) << host.boxTexts().join("; ").toStdString();
+    const QString link = m_dir.filePath("COM1");
+    const QString device = QFileInfo(link).canonicalFilePath();
+    ui::focus(f.Combo4);
+    ASSERT_TRUE(cable.send("  07000 kg\r\n"));
+    ASSERT_TRUE(waitUntil([&] { return f.txtFields(2).Text() == "007000"; })) << f.Label1.Caption().toStdString();
+
+    cable.unplug();
+    ASSERT_TRUE(waitUntil([&] { return f.Label1.Caption().isEmpty(); })) << f.Label1.Caption().toStdString();
+    host.fireTimers("Timer1");
+    EXPECT_EQ(f.txtFields(2).Text(), "007000") << "taken while the indicator was there, it stays";
+    ASSERT_EQ(host.boxes().size(), 1u) << host.boxTexts().join("; ").toStdString();
+    EXPECT_EQ(host.boxes()[0].prompt,
+              QStringLiteral("The weight indicator is not connected: COM1 (%1 -> %2) went away.\n"
+                             "No weight is read until it is back; the port is tried again every second.")
+                  .arg(link, device));
+    EXPECT_EQ(host.boxes()[0].title, "Quillet");
+    EXPECT_FALSE(host.boxes()[0].waited);
+
+    ui::press(f, Key::Esc);
+    ui::focus(f.Combo4);
+    host.fireTimers("Timer1");
+    EXPECT_EQ(f.txtFields(2).Text(), "") << "a new ticket takes nothing";
+
+    ASSERT_TRUE(cable.start(link, m_dir.filePath("indicator")));
+    ASSERT_TRUE(waitUntil([&] { return f.MSComm1.PortOpen(); }));
+    ASSERT_TRUE(cable.send("  08500 kg\r\n"));
+    EXPECT_TRUE(waitUntil([&] { return f.txtFields(2).Text() == "008500"; })) << f.Label1.Caption().toStdString();
+    EXPECT_EQ(f.Label1.Caption(), "008500");
+    EXPECT_EQ(host.boxes().size(), 1u);
 }
 
 TEST_F(EarlierReading, LeavingTheNumberLoadsAStoredTicketAndF6PrintsAtOnce)

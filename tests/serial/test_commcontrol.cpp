@@ -452,6 +452,99 @@ TEST_F(RealPort, AnUnpluggedDeviceClosesThePort)
     EXPECT_EQ(events, 0);
 }
 
+// A port kept on its device (Reopen): a pulled cable closes it and tells
+// the program once; the device linked again under the same name is opened
+// and read again without a call from the program, until the program closes
+// the port. Without Reopen the port stays closed.
+TEST_F(RealPort, AKeptPortOpensAgainWhenItsDeviceIsBack)
+{
+    for (bool reopen : {true, false}) {
+        SCOPED_TRACE(reopen ? "Reopen" : "no Reopen");
+        if (!QFileInfo::exists(path("COM1"))) {
+            ASSERT_TRUE(m_pty.start(path("COM1"), path("peer")));
+        }
+        PortForm form;
+        CommControl &port = form.MSComm1;
+        port.setReopen(reopen);
+        QByteArray got;
+        int lost = 0;
+        port.onComm = [&] {
+            if (port.CommEvent() == CommEv::Receive)
+                got += port.inputBytes();
+        };
+        port.onDeviceLost = [&] {
+            ++lost;
+            EXPECT_FALSE(port.PortOpen()) << "closed before it is told";
+        };
+        port.setPortOpen(true);
+        const QString device = QFileInfo(path("COM1")).canonicalFilePath();
+        send("07000");
+        ASSERT_TRUE(vb::waitUntil([&] { return got == "07000"; }));
+
+        m_pty.unplug();
+        ASSERT_TRUE(vb::waitUntil([&] { return !port.PortOpen() && lost > 0; }));
+        EXPECT_EQ(lost, 1);
+        EXPECT_EQ(port.deviceName(), QStringLiteral("COM1 (%1 -> %2)").arg(path("COM1"), device));
+        EXPECT_EQ(port.reopening(), reopen);
+
+        ASSERT_TRUE(m_pty.start(path("COM1"), path("peer")));
+        if (!reopen) {
+            vb::waitUntil([] { return false; }, CommControl::ReopenMs * 2);
+            EXPECT_FALSE(port.PortOpen());
+            continue;
+        }
+        ASSERT_TRUE(vb::waitUntil([&] { return port.PortOpen(); }));
+        EXPECT_FALSE(port.reopening());
+        send("08500");
+        ASSERT_TRUE(vb::waitUntil([&] { return got.endsWith("08500"); }));
+        EXPECT_EQ(got, "0700008500");
+        EXPECT_EQ(lost, 1) << "no second word for the same loss";
+
+        m_pty.unplug();
+        ASSERT_TRUE(vb::waitUntil([&] { return lost == 2; }));
+        EXPECT_TRUE(port.reopening());
+        port.setPortOpen(false);
+        EXPECT_FALSE(port.reopening()) << "closed by the program, the port is left closed";
+    }
+}
+
+// An open that finds no device raises its error as ever; a kept port then
+// tries again until the device is there, without telling of a loss.
+TEST_F(RealPort, AKeptPortMissingAtTheOpenOpensWhenTheDeviceComes)
+{
+    for (bool reopen : {true, false}) {
+        SCOPED_TRACE(reopen ? "Reopen" : "no Reopen");
+        QFile::remove(path("COM2"));
+        PortForm form;
+        CommControl &port = form.MSComm1;
+        port.setCommPort(2);
+        port.setReopen(reopen);
+        QByteArray got;
+        int lost = 0;
+        port.onComm = [&] { got += port.inputBytes(); };
+        port.onDeviceLost = [&] { ++lost; };
+        try {
+            port.setPortOpen(true);
+            FAIL() << "opened a missing device";
+        } catch (const RuntimeError &e) {
+            EXPECT_EQ(e.number(), 8002);
+        }
+        EXPECT_EQ(port.reopening(), reopen);
+
+        vb::PtyPair later;
+        ASSERT_TRUE(later.start(path("COM2"), path("peer2")));
+        if (!reopen) {
+            vb::waitUntil([] { return false; }, CommControl::ReopenMs * 2);
+            EXPECT_FALSE(port.PortOpen());
+            continue;
+        }
+        ASSERT_TRUE(vb::waitUntil([&] { return port.PortOpen(); }));
+        ASSERT_TRUE(later.send("01250"));
+        ASSERT_TRUE(vb::waitUntil([&] { return got == "01250"; }));
+        EXPECT_EQ(lost, 0);
+    }
+}
+
 // An error in the handler is reported by the dispatcher; the port goes on.
 TEST_F(RealPort, HandlerErrorIsReportedAndPortGoesOn)
 {
