@@ -11,8 +11,6 @@
 
 using namespace vb;
 
-bool addMode = false;
-
 namespace {
 
 // A number for a '?' placeholder: whole numbers bind as whole numbers.

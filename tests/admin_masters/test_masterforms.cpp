@@ -71,7 +71,7 @@ TEST_P(EveryMaster, OpensAtTheTopLeftShowingTheLowestNumberedEntry)
         EXPECT_EQ(f.Top(), 0);
         EXPECT_EQ(shownEntry(f), entry(2, "Alpha", "1000"));
         EXPECT_FALSE(f.num.Enabled()) << "only the program fills the number";
-        EXPECT_FALSE(addMode);
+        EXPECT_FALSE(f.addMode);
         EXPECT_EQ(f.lblLabels(0).Caption(), "Num");
         EXPECT_EQ(f.lblLabels(1).Caption(), "Name");
         EXPECT_EQ(f.txtFields.has(3), m().truck);
@@ -172,12 +172,12 @@ TEST_P(EveryMaster, AddTakesTheNextNumberAndSaveStoresTheEntryThere)
         ui::click(f.cmdAdd);
         EXPECT_EQ(shownEntry(f), entry(10, "", "")) << "Add clears the boxes";
         EXPECT_TRUE(f.txtFields(2).hasFocus());
-        EXPECT_TRUE(addMode);
+        EXPECT_TRUE(f.addMode);
         ui::typeInto(f.txtFields(2), "Delta");
         if (m().truck)
             ui::typeInto(f.txtFields(3), "4500");
         ui::click(f.cmdUpdate);
-        EXPECT_FALSE(addMode);
+        EXPECT_FALSE(f.addMode);
         EXPECT_EQ(shownEntry(f), entry(10, "Delta", "4500")) << "the saved entry stays shown";
         EXPECT_TRUE(f.cmdAdd.hasFocus());
     });
@@ -328,7 +328,7 @@ TEST_P(EveryMaster, AnAddThatFailsLeavesAddModeAsTheMemberSetsIt)
         ui::click(f.cmdAdd);
         EXPECT_EQ(host.boxTexts().size(), 1);
         EXPECT_TRUE(f.loaded() && f.visible());
-        EXPECT_EQ(addMode, !m().truck) << "the truck form raises it last, the others first";
+        EXPECT_EQ(f.addMode, !m().truck) << "the truck form raises it last, the others first";
         prepare({Sql("alter table gone rename to " + table())});
     });
 }
@@ -383,7 +383,7 @@ TEST_F(TruckMaster, ATareThatIsNotANumberIsRefusedBeforeAnythingIsWritten)
         ui::click(f.cmdUpdate);
         EXPECT_EQ(host.boxTexts(), QStringList{"Tare Wt must be a number"});
         EXPECT_TRUE(f.txtFields(3).hasFocus());
-        EXPECT_TRUE(addMode) << "still adding";
+        EXPECT_TRUE(f.addMode) << "still adding";
         EXPECT_EQ(stored("truckmast").size(), 1);
 
         f.txtFields(3).setText("8940.5");
