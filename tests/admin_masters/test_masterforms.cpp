@@ -373,21 +373,47 @@ TEST_F(TruckMaster, AnEmptyTareIsStoredAndShownAsZero)
     EXPECT_EQ(stored("truckmast"), (QStringList{"1 GJ17TT4521 6250", "2 GJ06AX9087 0"}));
 }
 
-TEST_F(TruckMaster, ATareThatIsNotANumberIsRefusedBeforeAnythingIsWritten)
+TEST_F(TruckMaster, ATareThatIsNotAPlainWeightIsRefusedWhenLeftAndAtTheSave)
 {
+    const QString refused = "Tare Wt must be a weight in digits: at most 7 before the point and 3 after it";
     start();
     openTruck([&](frmtruck &f) {
         ui::click(f.cmdAdd);
         ui::typeInto(f.txtFields(2), "GJ06AX9087");
-        ui::typeInto(f.txtFields(3), "89 40kg");
-        ui::click(f.cmdUpdate);
-        EXPECT_EQ(host.boxTexts(), QStringList{"Tare Wt must be a number"});
-        EXPECT_TRUE(f.txtFields(3).hasFocus());
-        EXPECT_TRUE(f.addMode) << "still adding";
-        EXPECT_EQ(stored("truckmast").size(), 1);
+        for (const char *typed : {"89 40kg", "1e308", "99999999999999999999", "-500", "8,940"}) {
+            SCOPED_TRACE(typed);
+            // Leaving the box: refused there; the text and the focus stay.
+            host.clearRecords();
+            ui::typeInto(f.txtFields(3), typed);
+            ui::focus(f.txtFields(2));
+            EXPECT_EQ(host.boxTexts(), QStringList{refused});
+            EXPECT_TRUE(f.txtFields(3).hasFocus());
+            EXPECT_EQ(f.txtFields(3).Text(), typed);
 
+            // Save pressed from the box: the one refusal, and no save.
+            host.clearRecords();
+            ui::click(f.cmdUpdate);
+            EXPECT_EQ(host.boxTexts(), QStringList{refused});
+            EXPECT_TRUE(f.txtFields(3).hasFocus());
+
+            // The same tare reached the box another way: the save refuses it.
+            f.txtFields(3).setText(QString());
+            ui::focus(f.txtFields(2));
+            f.txtFields(3).setText(typed);
+            host.clearRecords();
+            ui::click(f.cmdUpdate);
+            EXPECT_EQ(host.boxTexts(), QStringList{refused});
+            EXPECT_TRUE(f.txtFields(3).hasFocus());
+            EXPECT_EQ(f.txtFields(3).Text(), typed);
+            EXPECT_TRUE(f.addMode) << "still adding";
+            EXPECT_EQ(stored("truckmast").size(), 1);
+            f.txtFields(3).setText(QString());
+        }
+
+        host.clearRecords();
         f.txtFields(3).setText("8940.5");
         ui::click(f.cmdUpdate);
+        EXPECT_TRUE(host.boxTexts().isEmpty());
     });
     EXPECT_EQ(stored("truckmast"), (QStringList{"1 GJ17TT4521 6250", "2 GJ06AX9087 8940.5"}));
 }
