@@ -3,6 +3,7 @@
 #include "masters.h"
 
 #include "weighing/aminv.h"
+#include "weighing/ticketscreen.h"
 
 #include "database/database.h"
 #include "runtime/convert.h"
@@ -10,8 +11,6 @@
 #include <cmath>
 
 using namespace vb;
-
-bool addMode = false;
 
 namespace {
 
@@ -206,12 +205,10 @@ void MasterForm::cmdUpdate_Click()
             TextBox &tare = txtFields(3);
             if (tare.Text().isEmpty())
                 tare.setText("0");
-            // The column holds a number: say so before anything is written.
-            if (!isNumeric(tare.Text())) {
-                MsgBox("Tare Wt must be a number", Msg::OKOnly);
-                tare.SetFocus();
+            // The main screen and the manual form take it as a typed tare:
+            // say so before anything is written.
+            if (refuseWeight(tare, lblLabels(3).Caption()))
                 return;
-            }
         }
         ins();
         cmdAdd.SetFocus();
@@ -252,6 +249,10 @@ void MasterForm::cmdClose_Click() { Unload(); }
 
 void MasterForm::txtFields_LostFocus(int Index)
 {
+    if (Index == 3 && m_design.tare) {
+        refuseWeight(txtFields(3), lblLabels(3).Caption());
+        return;
+    }
     if (Index != 2 || !addMode)
         return;
     Recordset &rs = aminv::mainRs();

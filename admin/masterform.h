@@ -22,6 +22,12 @@ public:
 
     const Design &design() const { return m_design; }
 
+    // True from Add until the next save or the next display of an entry on
+    // this form: a save then takes a fresh number, and leaving the name box
+    // checks for a duplicate name. Each form keeps its own, as the earlier
+    // edition shows several side by side.
+    bool addMode = false;
+
 private:
     const Design m_design; // first: the control arrays below depend on it
 

@@ -955,4 +955,6 @@ void Form1::txtFields_LostFocus(int Index)
 {
     if (Index == 8)
         refuseEmptyAmount(*this);
+    else if ((Index == 2 || Index == 4) && markedTyped(*this, Index))
+        refuseWeight(txtFields(Index), QString::fromLatin1(weightField(Index)));
 }

@@ -64,6 +64,9 @@ void Form1::cmdUpdate_Click()
 
     fillBlanks(*this);
 
+    if (!typedWeightsPlain(*this, [this](int index) { return markedTyped(*this, index); }))
+        return;
+
     if (txtFields(8).Text() == "0" && mpublic) {
         MsgBox("You must enter amount", Msg::OKOnly);
         txtFields(8).SetFocus();

@@ -261,8 +261,11 @@ void manual::txtFields_Change(int Index)
 
 void manual::txtFields_LostFocus(int Index)
 {
+    // Every weight on this form is typed (or the truck's stored tare).
     if (Index == 8)
         refuseEmptyAmount(*this);
+    else if (Index == 2 || Index == 4)
+        refuseWeight(txtFields(Index), QString::fromLatin1(weightField(Index)));
 }
 
 // ---- save -----------------------------------------------------------------
@@ -276,6 +279,9 @@ void manual::cmdUpdate_Click()
     }
 
     fillBlanks(*this);
+
+    if (!typedWeightsPlain(*this, [](int) { return true; }))
+        return;
 
     if (txtFields(8).Text() == "0") {
         MsgBox("You must enter amount", Msg::OKOnly);

@@ -1,6 +1,7 @@
 #include "ticketscreen.h"
 
 #include "aminv.h"
+#include "typedweight.h"
 
 #include "database/database.h"
 #include "runtime/convert.h"
@@ -23,4 +24,22 @@ void fillNameLists(vb::ComboBox &truck, vb::ComboBox &receiver, vb::ComboBox &ma
         }
         rs.Close();
     }
+}
+
+const char *weightField(int index)
+{
+    switch (index) {
+    case 2: return "Gross";
+    case 4: return "Tare";
+    default: return nullptr;
+    }
+}
+
+bool refuseWeight(vb::TextBox &box, const QString &field)
+{
+    if (typedweight::plain(box.Text()))
+        return false;
+    vb::MsgBox(typedweight::problem(field), vb::Msg::OKOnly);
+    box.SetFocus();
+    return true;
 }

@@ -53,6 +53,33 @@ template <class TicketForm> void heavierAsGross(TicketForm &f)
     f.lblLabels(15).setCaption(grossMark);
 }
 
+// The name a weight box's field goes by in a message: "Gross" for
+// txtFields(2), "Tare" for txtFields(4), none for the other boxes.
+const char *weightField(int index);
+
+// A typed weight that is not a plain number is refused, naming its field:
+// the box keeps its text and gets the focus back. True when refused.
+bool refuseWeight(vb::TextBox &box, const QString &field);
+
+// On the main screen a weight is typed when its mark says "Oral" (gross
+// mark lblLabels(14), tare mark lblLabels(15)). A captured weight, and a
+// recalled one stored without the mark, is not checked.
+template <class TicketForm> bool markedTyped(const TicketForm &f, int index)
+{
+    const int mark = index == 2 ? 14 : 15;
+    return f.lblLabels(mark).Caption().trimmed() == QLatin1String("Oral");
+}
+
+// At the save: the typed weights, gross first, each refused as when its box
+// is left. False when one is refused (nothing more is done then).
+template <class TicketForm, class Typed> bool typedWeightsPlain(TicketForm &f, Typed typed)
+{
+    for (int index : {2, 4})
+        if (typed(index) && refuseWeight(f.txtFields(index), QString::fromLatin1(weightField(index))))
+            return false;
+    return true;
+}
+
 // Leaving the amount box with no amount (0, empty, or no leading number):
 // "you must enter value", the box is cleared and gets the focus back.
 template <class TicketForm> void refuseEmptyAmount(TicketForm &f)

@@ -364,6 +364,11 @@ void click(Control &control)
         case ControlKind::CheckBox:
         case ControlKind::ToggleButton:
             control.SetFocus();
+            // A box that refused to be left kept the focus: the press is
+            // lost, as a button that loses the focus while pressed does not
+            // act.
+            if (control.canTakeFocus() && !control.hasFocus())
+                break;
             if (control.effectivelyEnabled() && control.effectivelyVisible())
                 activate(control);
             break;

@@ -26,7 +26,6 @@ protected:
     {
         Office::SetUp();
         registerAdminForms();
-        addMode = false;
     }
 
     // Replaces the rows of a master table (before the program starts).

@@ -75,7 +75,7 @@ TEST_F(TruckPickList, ListsTrucksByNameAndGotoWithoutAPickShowsTheFirst)
         },
         [](frmtruck &f) {
             EXPECT_EQ(shownEntry(f), "2 GJ06AX9087 8940");
-            EXPECT_FALSE(addMode);
+            EXPECT_FALSE(f.addMode);
         });
     EXPECT_TRUE(host.boxTexts().isEmpty());
 }

@@ -71,7 +71,7 @@ TEST_P(EveryMaster, OpensAtTheTopLeftShowingTheLowestNumberedEntry)
         EXPECT_EQ(f.Top(), 0);
         EXPECT_EQ(shownEntry(f), entry(2, "Alpha", "1000"));
         EXPECT_FALSE(f.num.Enabled()) << "only the program fills the number";
-        EXPECT_FALSE(addMode);
+        EXPECT_FALSE(f.addMode);
         EXPECT_EQ(f.lblLabels(0).Caption(), "Num");
         EXPECT_EQ(f.lblLabels(1).Caption(), "Name");
         EXPECT_EQ(f.txtFields.has(3), m().truck);
@@ -172,12 +172,12 @@ TEST_P(EveryMaster, AddTakesTheNextNumberAndSaveStoresTheEntryThere)
         ui::click(f.cmdAdd);
         EXPECT_EQ(shownEntry(f), entry(10, "", "")) << "Add clears the boxes";
         EXPECT_TRUE(f.txtFields(2).hasFocus());
-        EXPECT_TRUE(addMode);
+        EXPECT_TRUE(f.addMode);
         ui::typeInto(f.txtFields(2), "Delta");
         if (m().truck)
             ui::typeInto(f.txtFields(3), "4500");
         ui::click(f.cmdUpdate);
-        EXPECT_FALSE(addMode);
+        EXPECT_FALSE(f.addMode);
         EXPECT_EQ(shownEntry(f), entry(10, "Delta", "4500")) << "the saved entry stays shown";
         EXPECT_TRUE(f.cmdAdd.hasFocus());
     });
@@ -328,7 +328,7 @@ TEST_P(EveryMaster, AnAddThatFailsLeavesAddModeAsTheMemberSetsIt)
         ui::click(f.cmdAdd);
         EXPECT_EQ(host.boxTexts().size(), 1);
         EXPECT_TRUE(f.loaded() && f.visible());
-        EXPECT_EQ(addMode, !m().truck) << "the truck form raises it last, the others first";
+        EXPECT_EQ(f.addMode, !m().truck) << "the truck form raises it last, the others first";
         prepare({Sql("alter table gone rename to " + table())});
     });
 }
@@ -373,21 +373,47 @@ TEST_F(TruckMaster, AnEmptyTareIsStoredAndShownAsZero)
     EXPECT_EQ(stored("truckmast"), (QStringList{"1 GJ17TT4521 6250", "2 GJ06AX9087 0"}));
 }
 
-TEST_F(TruckMaster, ATareThatIsNotANumberIsRefusedBeforeAnythingIsWritten)
+TEST_F(TruckMaster, ATareThatIsNotAPlainWeightIsRefusedWhenLeftAndAtTheSave)
 {
+    const QString refused = "Tare Wt must be a weight in digits: at most 7 before the point and 3 after it";
     start();
     openTruck([&](frmtruck &f) {
         ui::click(f.cmdAdd);
         ui::typeInto(f.txtFields(2), "GJ06AX9087");
-        ui::typeInto(f.txtFields(3), "89 40kg");
-        ui::click(f.cmdUpdate);
-        EXPECT_EQ(host.boxTexts(), QStringList{"Tare Wt must be a number"});
-        EXPECT_TRUE(f.txtFields(3).hasFocus());
-        EXPECT_TRUE(addMode) << "still adding";
-        EXPECT_EQ(stored("truckmast").size(), 1);
+        for (const char *typed : {"89 40kg", "1e308", "99999999999999999999", "-500", "8,940"}) {
+            SCOPED_TRACE(typed);
+            // Leaving the box: refused there; the text and the focus stay.
+            host.clearRecords();
+            ui::typeInto(f.txtFields(3), typed);
+            ui::focus(f.txtFields(2));
+            EXPECT_EQ(host.boxTexts(), QStringList{refused});
+            EXPECT_TRUE(f.txtFields(3).hasFocus());
+            EXPECT_EQ(f.txtFields(3).Text(), typed);
 
+            // Save pressed from the box: the one refusal, and no save.
+            host.clearRecords();
+            ui::click(f.cmdUpdate);
+            EXPECT_EQ(host.boxTexts(), QStringList{refused});
+            EXPECT_TRUE(f.txtFields(3).hasFocus());
+
+            // The same tare reached the box another way: the save refuses it.
+            f.txtFields(3).setText(QString());
+            ui::focus(f.txtFields(2));
+            f.txtFields(3).setText(typed);
+            host.clearRecords();
+            ui::click(f.cmdUpdate);
+            EXPECT_EQ(host.boxTexts(), QStringList{refused});
+            EXPECT_TRUE(f.txtFields(3).hasFocus());
+            EXPECT_EQ(f.txtFields(3).Text(), typed);
+            EXPECT_TRUE(f.addMode) << "still adding";
+            EXPECT_EQ(stored("truckmast").size(), 1);
+            f.txtFields(3).setText(QString());
+        }
+
+        host.clearRecords();
         f.txtFields(3).setText("8940.5");
         ui::click(f.cmdUpdate);
+        EXPECT_TRUE(host.boxTexts().isEmpty());
     });
     EXPECT_EQ(stored("truckmast"), (QStringList{"1 GJ17TT4521 6250", "2 GJ06AX9087 8940.5"}));
 }

@@ -185,6 +185,26 @@ TEST_F(Runtime, ALostFocusThatTakesTheFocusBackHoldsItAgain)
     EXPECT_EQ(f->log, (Log{"Lost t1", "Got t1"}));
 }
 
+TEST_F(Runtime, AButtonPressedFromABoxThatKeepsTheFocusDoesNotAct)
+{
+    bool hold = true;
+    f->t1.onLostFocus = [this, &hold] {
+        f->log.push_back("Lost t1");
+        if (hold)
+            f->t1.SetFocus();
+    };
+    ui::focus(f->t1);
+    f->log.clear();
+    ui::click(f->ok);
+    EXPECT_EQ(f->ActiveControl(), &f->t1);
+    EXPECT_EQ(f->log, (Log{"Lost t1", "Got t1"})) << "the press is lost";
+
+    hold = false;
+    f->log.clear();
+    ui::click(f->ok);
+    EXPECT_EQ(f->log, (Log{"Lost t1", "Got cmdOK", "ok_Click"}));
+}
+
 TEST_F(Runtime, KeyPreviewSeesKeysFirstAndKeyPressCanSwallow)
 {
     f->setKeyPreview(true);

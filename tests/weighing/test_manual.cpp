@@ -217,6 +217,65 @@ TEST_F(ManualForm, LeavingAZeroAmountEmptiesItAndKeepsTheFocus)
     EXPECT_TRUE(host.boxes().empty());
 }
 
+TEST_F(ManualForm, ATypedWeightThatIsNotPlainIsRefusedWhenLeftAndAtTheSave)
+{
+    manual &f = open(true, true);
+    const Captions before = captions("prnvarplain", "Label2");
+    ui::typeInto(f.num, "7");
+    ui::typeInto(f.Combo4, "NEW1");
+    ui::typeInto(f.txtFields(8), "150");
+    struct Side {
+        int box;
+        const char *field;
+    } sides[] = {{2, "Gross"}, {4, "Tare"}};
+    for (const Side &side : sides) {
+        const QString refused =
+            QString::fromLatin1(side.field) + " must be a weight in digits: at most 7 before the point and 3 after it";
+        TextBox &box = f.txtFields(side.box);
+        for (const char *typed : {"1e308", "99999999999999999999", "12,000"}) {
+            SCOPED_TRACE(std::string(side.field) + " " + typed);
+            // Leaving the box with Enter: refused there; text and focus stay.
+            box.setText(QString()); // a refused save leaves its blank fills
+            host.clearRecords();
+            ui::typeInto(box, typed);
+            ui::press(f, Key::Enter);
+            EXPECT_EQ(host.boxTexts(), QStringList{refused});
+            EXPECT_EQ(f.ActiveControl(), &box);
+            EXPECT_EQ(box.Text(), typed);
+
+            // The save button pressed from the box: the one refusal.
+            host.clearRecords();
+            ui::click(f.cmdUpdate);
+            EXPECT_EQ(host.boxTexts(), QStringList{refused});
+            EXPECT_EQ(f.ActiveControl(), &box);
+
+            // The weight reached the box without the operator leaving it
+            // (the truck's stored tare): the save refuses it.
+            box.setText(QString());
+            ui::focus(f.txtFields(8));
+            box.setText(typed);
+            host.clearRecords();
+            ui::click(f.cmdUpdate);
+            EXPECT_EQ(host.boxTexts(), QStringList{refused});
+            EXPECT_EQ(f.ActiveControl(), &box);
+            EXPECT_EQ(box.Text(), typed);
+            EXPECT_EQ(f.num.Text(), "7");
+            box.setText(QString());
+        }
+    }
+    EXPECT_TRUE(host.modalsShown().isEmpty()) << "nothing printed";
+    EXPECT_EQ(captions("prnvarplain", "Label2"), before) << "a refused save writes nothing";
+
+    host.clearRecords();
+    f.txtFields(2).setText("15000.5");
+    f.txtFields(4).setText("5000");
+    ui::click(f.cmdUpdate);
+    EXPECT_TRUE(host.boxTexts().isEmpty()) << host.boxTexts().join("; ").toStdString();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].gross, "15000.5");
+    EXPECT_EQ(shown[0].net, "10000.5");
+}
+
 TEST_F(ManualForm, TheHeavierWeightPrintsAsGrossWithItsStamps)
 {
     struct Case {

@@ -575,6 +575,73 @@ TEST_F(Saving, RefusedTicketNumberKeepsTheTicket)
     }
 }
 
+TEST_F(Saving, ATypedWeightThatIsNotPlainIsRefusedWhenLeftAndAtTheSave)
+{
+    Form1 &f = start();
+    struct Side {
+        int option, box, mark;
+        const char *field, *column;
+    } sides[] = {{0, 2, 14, "Gross", "grosswt"}, {1, 4, 15, "Tare", "tarewt"}};
+    for (const Side &side : sides) {
+        const QString refused =
+            QString::fromLatin1(side.field) + " must be a weight in digits: at most 7 before the point and 3 after it";
+        for (const char *typed : {"1e308", "99999999999999999999", "12,000", "-500"}) {
+            SCOPED_TRACE(std::string(side.field) + " " + typed);
+            ticket(f, "7", "MH12");
+            ui::click(f.Option1(side.option));
+            ui::click(f.ToggleButton1); // "Oral": the weight is typed
+            TextBox &box = f.txtFields(side.box);
+            ui::typeInto(box, typed);
+            ASSERT_EQ(f.lblLabels(side.mark).Caption(), "Oral");
+
+            // Leaving the box: refused there; the text and the focus stay.
+            host.clearRecords();
+            ui::press(f, Key::Enter);
+            EXPECT_EQ(messages(), QStringList{refused});
+            EXPECT_EQ(f.ActiveControl(), &box);
+            EXPECT_EQ(box.Text(), typed);
+
+            // F8 in the box: refused after the question, nothing stored or
+            // printed, the ticket as typed.
+            host.clearRecords();
+            save(f);
+            EXPECT_EQ(messages(), QStringList{refused});
+            EXPECT_EQ(host.modalsShown(), QStringList{"msbox"}) << "no print";
+            EXPECT_EQ(f.ActiveControl(), &box);
+            EXPECT_EQ(box.Text(), typed);
+            EXPECT_EQ(f.num.Text(), "7");
+            EXPECT_EQ(f.Combo4.Text(), "MH12");
+            EXPECT_EQ(count("select * from emp"), 0);
+
+            // The save button pressed from the box: the one refusal.
+            host.clearRecords();
+            ui::click(f.cmdUpdate);
+            EXPECT_EQ(messages(), QStringList{refused});
+            EXPECT_EQ(f.ActiveControl(), &box);
+            EXPECT_EQ(count("select * from emp"), 0);
+
+            // Mended, the ticket is saved.
+            box.setText("12000.5");
+            host.clearRecords();
+            save(f);
+            EXPECT_TRUE(messages().isEmpty()) << messages().join("; ").toStdString();
+            EXPECT_EQ(empRow(7).value(side.column).toDouble(), 12000.5);
+            prepare({Sql("delete from emp")});
+        }
+    }
+}
+
+TEST_F(Saving, ACapturedWeightIsStoredAsTheIndicatorShowsIt)
+{
+    Form1 &f = start();
+    ticket(f, "7", "MH12");
+    f.Label1.setCaption("+12340"); // six characters of a signed reading
+    ASSERT_EQ(f.txtFields(2).Text(), "+12340");
+    save(f);
+    EXPECT_TRUE(messages().isEmpty()) << messages().join("; ").toStdString();
+    EXPECT_EQ(empRow(7).value("grosswt").toDouble(), 12340);
+}
+
 TEST_F(Saving, FailedSaveSaysTheTicketWasNotSavedAndWhy)
 {
     storeTicket(7, "OLD1", 20000, 0, 1, "04/03/2024", "08:00");
