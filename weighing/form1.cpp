@@ -451,7 +451,9 @@ void Form1::msup_Click() { showModal("frmsupplier"); }
 
 void Form1::cmdLocate_Click()
 {
-    skipError([this] { showModal("acclocate"); });
+    // A list that cannot be read says why, and leaves the screen as it was.
+    if (!attempt(QStringLiteral("The ticket list cannot be shown"), [this] { showModal("acclocate"); }))
+        return;
     skipError([this] { mAuto = false; });
     for (Control *c : std::initializer_list<Control *>{&Combo4, &Combo2, &Combo1, &Combo3, &txtFields(2),
                                                        &txtFields(4), &txtFields(8), &Frame1})
@@ -585,7 +587,17 @@ void Form1::num_GotFocus()
     else if (mmachtyp == "4")
         MSComm3_OnComm();
 
-    num.setText(nextTicketNumber());
+    // The next number first: a new ticket starts whole or not at all. When
+    // it cannot, the screen keeps the ticket it shows, and the focus leaves
+    // the number box so that the next Esc tries again.
+    QString next;
+    m_notStarted = false;
+    if (!attempt(QStringLiteral("A new ticket cannot be started"), [&] { next = nextTicketNumber(); })) {
+        m_notStarted = true;
+        cmdPrint.SetFocus();
+        return;
+    }
+    num.setText(next);
     num.setSelLength(10);
     setBackColor(NewTicketColour);
     mstage = 1;
@@ -613,6 +625,10 @@ void Form1::num_GotFocus()
 
 void Form1::num_LostFocus()
 {
+    if (m_notStarted) {
+        m_notStarted = false;
+        return;
+    }
     dbAddnewFlag = true;
     // An empty box looks up ticket 1. A number that no ticket can have is
     // refused here, before anything is typed under it; the box keeps the
@@ -625,8 +641,17 @@ void Form1::num_LostFocus()
         return;
     }
     Recordset &rs = aminv::mainRs();
-    rs.Open(Sql("select * from emp where num=?", {*number}), aminv::dbConn(), 3, 3, -1);
-    if (rs.RecordCount() == 0) {
+    bool found = false;
+    // A ticket that cannot be read is not taken for a new one: the box
+    // keeps the focus, and leaving it again tries again.
+    if (!attempt(QStringLiteral("Ticket %1 cannot be recalled").arg(typed), [&] {
+            rs.Open(Sql("select * from emp where num=?", {*number}), aminv::dbConn(), 3, 3, -1);
+            found = rs.RecordCount() != 0;
+        })) {
+        backToNumber();
+        return;
+    }
+    if (!found) {
         rs.Close();
         return;
     }

@@ -157,4 +157,7 @@ protected:
 
     QByteArray m_commData; // what the Normal handler last read
     bool m_keepTicket = false; // the number box's next focus keeps the ticket
+    // A new ticket could not start: the focus leaves the number box without
+    // recalling what the box shows.
+    bool m_notStarted = false;
 };

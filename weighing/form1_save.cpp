@@ -140,15 +140,21 @@ void Form1::refillAfterSave()
 void Form1::cmdPrint_Click()
 {
     // Only a stored ticket, as stored, is printed.
-    if (dbAddnewFlag || !showsStoredTicket()) {
+    bool stored = false;
+    if (!attempt(QStringLiteral("The ticket cannot be printed"),
+                 [&] { stored = !dbAddnewFlag && showsStoredTicket(); }))
+        return;
+    if (!stored) {
         MsgBox("Data Must Save", Msg::OKOnly);
         return;
     }
     Connection &db = aminv::dbConn();
-    db.BeginTrans();
-    FillTicketData(ticketOnScreen(), companyShownOn(*this),
-                   {mprintstyle, mprintformat, moral});
-    db.CommitTrans();
+    if (!attempt(QStringLiteral("The ticket cannot be printed"), [&] {
+            db.BeginTrans();
+            FillTicketData(ticketOnScreen(), companyShownOn(*this), {mprintstyle, mprintformat, moral});
+            db.CommitTrans();
+        }))
+        return;
 
     if (!mprintstyle)
         showModal("preview");

@@ -11,6 +11,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 #include <functional>
 #include <map>
 #include <vector>
@@ -56,6 +57,11 @@ public:
     void doEvents() override;
     void endProgram() override;
     void setScreenMousePointer(int pointer) override;
+    // A notice over the active window with the text and the wait cursor;
+    // paints and timers run, the operator's input waits.
+    void waiting(const QString &text, int milliseconds) override;
+    // The notice while one shows (tests look at it).
+    QWidget *waitingNotice() const { return m_notice; }
     // Printer: the default printer with the copies; without a printer it
     // raises NoPrinterError "No printer is installed". Window: a modeless
     // preview window.
@@ -82,6 +88,7 @@ private:
     };
     std::vector<Modal> m_modal;
     int m_overrideCursors = 0;
+    QPointer<QWidget> m_notice;
 };
 
 } // namespace vb

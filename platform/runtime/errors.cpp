@@ -62,4 +62,16 @@ bool trapAndShow(const std::function<void()> &body)
     return true;
 }
 
+bool attempt(const QString &failure, const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const RuntimeError &error) {
+        App::instance().runErrorHooks();
+        MsgBox(QStringLiteral("%1: %2").arg(failure, error.description()), Msg::OKOnly, QString());
+        return false;
+    }
+    return true;
+}
+
 } // namespace vb

@@ -601,7 +601,7 @@ TEST_F(Saving, FailedSaveSaysTheTicketWasNotSavedAndWhy)
              QSqlDatabase::database("other").close();
              QSqlDatabase::removeDatabase("other");
          },
-         "The ticket was not saved: database is locked"},
+         "The ticket was not saved: another program is using wt.mdb (database is locked). Try again in a moment."},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.cause);
