@@ -74,4 +74,15 @@ bool attempt(const QString &failure, const std::function<void()> &action)
     return true;
 }
 
+void namingDatabaseFailure(const QString &failure, const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const RuntimeError &error) {
+        if (error.number() != RuntimeError::DatabaseErrorNumber)
+            throw;
+        throw RuntimeError(error.number(), QStringLiteral("%1: %2").arg(failure, error.description()));
+    }
+}
+
 } // namespace vb

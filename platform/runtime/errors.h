@@ -52,4 +52,9 @@ bool trapAndShow(const std::function<void()> &body);
 // Returns false when the action failed.
 bool attempt(const QString &failure, const std::function<void()> &action);
 
+// Runs a handler that lets its errors go to the event dispatcher: a
+// database failure leaves it with the action named, "<failure>: <cause>";
+// other errors pass unchanged.
+void namingDatabaseFailure(const QString &failure, const std::function<void()> &action);
+
 } // namespace vb
