@@ -2,6 +2,7 @@
 // operator meets them on the main screen and in the ticket list: every
 // action that fails says which and why, and the screen stays usable.
 #include "support/office.h"
+#include "support/otherprogram.h"
 
 #include "weighing/acclocate.h"
 #include "weighing/msbox.h"
@@ -57,23 +58,8 @@ protected:
     }
 
     // Another program takes the file with BEGIN EXCLUSIVE until release().
-    void hold()
-    {
-        m_other = std::make_unique<QProcess>();
-        m_other->start(QStringLiteral(LOCK_CHILD), {QDir::current().absoluteFilePath("wt.mdb")});
-        ASSERT_TRUE(m_other->waitForStarted(10000));
-        ASSERT_TRUE(m_other->waitForReadyRead(10000));
-        ASSERT_EQ(m_other->readLine().trimmed(), "held") << m_other->readAllStandardError().toStdString();
-    }
-    void release()
-    {
-        if (!m_other)
-            return;
-        m_other->write("\n");
-        m_other->closeWriteChannel();
-        m_other->waitForFinished(10000);
-        m_other.reset();
-    }
+    void hold() { m_other.hold(); }
+    void release() { m_other.letGo(); }
 
     QStringList messages() const
     {
@@ -111,7 +97,7 @@ protected:
         return true;
     }
 
-    std::unique_ptr<QProcess> m_other;
+    OtherProgram m_other;
     int m_lockWait = 0;
 };
 
