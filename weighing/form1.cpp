@@ -627,6 +627,7 @@ void Form1::num_GotFocus()
     // the number box so that the next Esc tries again.
     QString next;
     m_notStarted = false;
+    m_unread.clear();
     // Without an open database (the load has said why) the failure goes on
     // as it comes.
     if (!aminv::connected() || !aminv::dbConn().isOpen())
@@ -687,9 +688,11 @@ void Form1::num_LostFocus()
             rs.Open(Sql("select * from emp where num=?", {*number}), aminv::dbConn(), 3, 3, -1);
             found = rs.RecordCount() != 0;
         })) {
+        m_unread = typed;
         backToNumber();
         return;
     }
+    m_unread.clear();
     if (!found) {
         rs.Close();
         return;

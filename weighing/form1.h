@@ -160,4 +160,7 @@ protected:
     // A new ticket could not start: the focus leaves the number box without
     // recalling what the box shows.
     bool m_notStarted = false;
+    // The number whose ticket could not be read when the box was left: a
+    // save under it would replace a ticket nobody has seen.
+    QString m_unread;
 };

@@ -56,6 +56,16 @@ void Form1::cmdUpdate_Click()
     mAuto = false;
     dbAddnewFlag = false;
 
+    if (!m_unread.isEmpty()) {
+        dbAddnewFlag = true;
+        MsgBox(QStringLiteral("The ticket was not saved: ticket %1 could not be read; leave the number box to "
+                              "recall it again")
+                   .arg(m_unread),
+               Msg::OKOnly);
+        backToNumber();
+        return;
+    }
+
     if (Combo4.Text().isEmpty()) {
         MsgBox("you must enter truck no", Msg::OKOnly);
         Combo4.SetFocus();

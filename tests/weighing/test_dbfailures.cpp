@@ -190,6 +190,17 @@ TEST_F(DatabaseFailures, ADamagedFileNamesTheActionAndTheCauseAndTheScreenStaysU
         EXPECT_FALSE(app().form("acclocate").loaded());
         EXPECT_FALSE(aminv::dbConn().inTransaction());
     }
+    // The ticket that could not be recalled is not replaced by a save of
+    // what the screen shows.
+    host.clearRecords();
+    answerOk();
+    ui::press(f, Key::F8);
+    EXPECT_EQ(messages(), QStringList{QStringLiteral("The ticket was not saved: ticket %1 could not be read; leave the "
+                                                     "number box to recall it again")
+                                          .arg(unreadable)});
+    EXPECT_EQ(f.ActiveControl(), &f.num);
+    EXPECT_NE(unreadableTicket("wt.mdb", tickets), 0) << "the damaged row was not replaced";
+
     // The ticket whose page is whole still opens, and a new one is saved.
     host.clearRecords();
     ui::focus(f.num);
