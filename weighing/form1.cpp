@@ -682,12 +682,16 @@ void Form1::num_LostFocus()
     }
     Recordset &rs = aminv::mainRs();
     bool found = false;
+    auto lookUp = [&] {
+        rs.Open(Sql("select * from emp where num=?", {*number}), aminv::dbConn(), 3, 3, -1);
+        found = rs.RecordCount() != 0;
+    };
     // A ticket that cannot be read is not taken for a new one: the box
-    // keeps the focus, and leaving it again tries again.
-    if (!attempt(QStringLiteral("Ticket %1 cannot be recalled").arg(typed), [&] {
-            rs.Open(Sql("select * from emp where num=?", {*number}), aminv::dbConn(), 3, 3, -1);
-            found = rs.RecordCount() != 0;
-        })) {
+    // keeps the focus, and leaving it again tries again. Without an open
+    // database (the load has said why) the failure goes on as it comes.
+    if (!aminv::connected() || !aminv::dbConn().isOpen()) {
+        lookUp();
+    } else if (!attempt(QStringLiteral("Ticket %1 cannot be recalled").arg(typed), lookUp)) {
         m_unread = typed;
         backToNumber();
         return;
