@@ -579,6 +579,13 @@ TEST_F(Saving, FailedSaveSaysTheTicketWasNotSavedAndWhy)
 {
     storeTicket(7, "OLD1", 20000, 0, 1, "04/03/2024", "08:00");
     Form1 &f = start();
+    // The lock is waited for briefly here.
+    const int lockWait = Connection::lockWait();
+    Connection::setLockWait(300);
+    struct Restore {
+        int wait;
+        ~Restore() { Connection::setLockWait(wait); }
+    } restore{lockWait};
     struct Case {
         const char *cause;
         std::function<void()> fault, mend;
