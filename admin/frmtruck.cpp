@@ -11,5 +11,5 @@ frmtruck::frmtruck() : MasterForm({Name, "Truck  Entry", "truckmast", true, fals
 
 void frmtruck::cmdLocate_Click()
 {
-    vb::trapAndShow([] { vb::app().form(itemlocate::Name).Show(true); });
+    vb::attempt(QStringLiteral("The truck list cannot be shown"), [] { vb::app().form(itemlocate::Name).Show(true); });
 }

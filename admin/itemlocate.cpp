@@ -30,7 +30,9 @@ itemlocate::itemlocate() : Form(Name)
     Command1.setTabIndex(1);
 
     onLoad = [this] { Form_Load(); };
-    Command1.onClick = [this] { Command1_Click(); };
+    Command1.onClick = [this] {
+        vb::namingDatabaseFailure(QStringLiteral("The truck cannot be shown"), [this] { Command1_Click(); });
+    };
     ListView1.onColumnClick = [this](int c) { ListView1_ColumnClick(c); };
     ListView1.onItemClick = [this](int r) { ListView1_ItemClick(r); };
     ListView1.onKeyPress = [this](int &k) { ListView1_KeyPress(k); };

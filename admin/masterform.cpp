@@ -63,11 +63,16 @@ MasterForm::MasterForm(const Design &design)
     cmdAdd.onClick = [this] { cmdAdd_Click(); };
     cmdUpdate.onClick = [this] { cmdUpdate_Click(); };
     cmdDelete.onClick = [this] { cmdDelete_Click(); };
-    cmdFind.onClick = [this] { cmdFind_Click(); };
-    cmdNext.onClick = [this] { cmdNext_Click(); };
-    cmdPrevious.onClick = [this] { cmdPrevious_Click(); };
+    // An entry that cannot be read, a name that cannot be checked: the
+    // operator is told which.
+    const QString showing = QStringLiteral("The entry cannot be shown");
+    cmdFind.onClick = [this, showing] { namingDatabaseFailure(showing, [this] { cmdFind_Click(); }); };
+    cmdNext.onClick = [this, showing] { namingDatabaseFailure(showing, [this] { cmdNext_Click(); }); };
+    cmdPrevious.onClick = [this, showing] { namingDatabaseFailure(showing, [this] { cmdPrevious_Click(); }); };
     cmdClose.onClick = [this] { cmdClose_Click(); };
-    txtFields.on(&Control::onLostFocus, [this](int index) { txtFields_LostFocus(index); });
+    txtFields.on(&Control::onLostFocus, [this](int index) {
+        namingDatabaseFailure(QStringLiteral("The name cannot be checked"), [this, index] { txtFields_LostFocus(index); });
+    });
 }
 
 void MasterForm::arrangeButtons(std::initializer_list<CommandButton *> own)
@@ -183,7 +188,7 @@ void MasterForm::Form_Unload(int &) { host().setScreenMousePointer(0); }
 
 void MasterForm::cmdAdd_Click()
 {
-    trapAndShow([this] {
+    attempt(QStringLiteral("A new entry cannot be started"), [this] {
         if (m_design.addModeFirst)
             addMode = true;
         num.setText(nextNumber());
@@ -195,7 +200,7 @@ void MasterForm::cmdAdd_Click()
 
 void MasterForm::cmdUpdate_Click()
 {
-    trapAndShow([this] {
+    attempt(QStringLiteral("The entry was not saved"), [this] {
         if (txtFields(2).Text().isEmpty()) {
             MsgBox("You must enter name", Msg::OKOnly);
             txtFields(2).SetFocus();
@@ -217,7 +222,7 @@ void MasterForm::cmdUpdate_Click()
 
 void MasterForm::cmdDelete_Click()
 {
-    trapAndShow([this] {
+    attempt(QStringLiteral("The entry was not deleted"), [this] {
         if (MsgBox("Are you Sure to Delete", Msg::YesNo) == Msg::Yes) {
             Command &cmd = aminv::sharedCmd();
             cmd.setCommandText(sql("delete from truckmast where num=?", {numberParam(num.Text())}));

@@ -21,8 +21,9 @@ setting::setting() : setting(Name) {}
 setting::setting(const QString &name) : Form(name)
 {
     layout();
-    onLoad = [this] { Form_Load(); };
-    OKButton.onClick = [this] { OKButton_Click(); };
+    // What a database failure stopped is named.
+    onLoad = [this] { namingDatabaseFailure(QStringLiteral("The settings cannot be read"), [this] { Form_Load(); }); };
+    OKButton.onClick = [this] { namingDatabaseFailure(QStringLiteral("The settings were not saved"), [this] { OKButton_Click(); }); };
     CancelButton.onClick = [this] { CancelButton_Click(); };
 }
 

@@ -46,7 +46,7 @@ printdupno::printdupno() : Form(Name)
     CancelButton.setTabIndex(2);
 
     onLoad = [this] { Form_Load(); };
-    OKButton.onClick = [this] { OKButton_Click(); };
+    OKButton.onClick = [this] { namingDatabaseFailure(QStringLiteral("The ticket cannot be printed"), [this] { OKButton_Click(); }); };
     CancelButton.onClick = [this] { CancelButton_Click(); };
 }
 

@@ -108,7 +108,7 @@ DateRangeReport::DateRangeReport(const ReportMember &member) : ReportForm(member
         Label4->setTabStop(false);
 
     onLoad = [this] { Form_Load(); };
-    Command2.onClick = [this] { Command2_Click(); };
+    Command2.onClick = [this] { namingDatabaseFailure(QStringLiteral("The report cannot be shown"), [this] { Command2_Click(); }); };
     Command3.onClick = [this] { Command3_Click(); };
 }
 
@@ -188,7 +188,7 @@ printno::printno() : ReportForm(reportmembers::printno)
     onLoad = [this] { Form_Load(); };
     Text1.onKeyPress = [this](int &k) { Text1_KeyPress(k); };
     Text2.onKeyPress = [this](int &k) { Text2_KeyPress(k); };
-    OKButton.onClick = [this] { OKButton_Click(); };
+    OKButton.onClick = [this] { namingDatabaseFailure(QStringLiteral("The report cannot be shown"), [this] { OKButton_Click(); }); };
     CancelButton.onClick = [this] { CancelButton_Click(); };
 }
 

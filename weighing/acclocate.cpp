@@ -93,13 +93,21 @@ void acclocate::layout()
 void acclocate::wire()
 {
     onLoad = [this] { Form_Load(); };
-    cmdFind.onClick = [this] { cmdFind_Click(); };
-    Command3.onClick = [this] { Command3_Click(); };
-    Command1.onClick = [this] { Command1_Click(); };
+    // A search, sort or Goto that cannot read the tickets says why; the
+    // list keeps what it shows.
+    cmdFind.onClick = [this] { attempt(QStringLiteral("The search cannot be run"), [this] { cmdFind_Click(); }); };
+    Command3.onClick = [this] {
+        attempt(QStringLiteral("The ticket list cannot be shown"), [this] { Command3_Click(); });
+    };
+    Command1.onClick = [this] { attempt(QStringLiteral("The ticket cannot be loaded"), [this] { Command1_Click(); }); };
     Command2.onClick = [this] { Command2_Click(); };
-    ListView1.onColumnClick = [this](int c) { ListView1_ColumnClick(c); };
+    ListView1.onColumnClick = [this](int c) {
+        attempt(QStringLiteral("The list cannot be sorted"), [this, c] { ListView1_ColumnClick(c); });
+    };
     ListView1.onItemClick = [this](int r) { ListView1_ItemClick(r); };
-    ListView1.onKeyPress = [this](int &k) { ListView1_KeyPress(k); };
+    ListView1.onKeyPress = [this](int &k) {
+        attempt(QStringLiteral("The ticket cannot be loaded"), [this, &k] { ListView1_KeyPress(k); });
+    };
 }
 
 std::span<const acclocate::ListColumn> acclocate::listColumns() const { return Columns; }
@@ -208,9 +216,22 @@ void acclocate::runListQuery()
 
 void acclocate::ListView1_ColumnClick(int column)
 {
-    ListView1.setSortOrder(ListView1.SortOrder() == 0 ? 1 : 0);
+    const int order = ListView1.SortOrder(), key = ListView1.SortKey();
+    const bool sorted = ListView1.Sorted();
+    ListView1.setSortOrder(order == 0 ? 1 : 0);
     ListView1.setSortKey(column - 1);
     ListView1.setSorted(true);
+    // The rows are read in the new order now, so that a sort that cannot
+    // be read is told here; the list then keeps its order.
+    try {
+        ListView1.count();
+    } catch (const RuntimeError &) {
+        ListView1.setSorted(false);
+        ListView1.setSortOrder(order);
+        ListView1.setSortKey(key);
+        ListView1.setSorted(sorted);
+        throw;
+    }
 }
 
 void acclocate::ListView1_ItemClick(int row) { Text1.setText(ListView1.item(row).text); }

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 #include <memory>
@@ -96,6 +97,45 @@ void addMissingIndexes(vb::Connection &conn)
     }
 }
 
+// A folder of the name, matched as files are; empty when there is none.
+QString findFolder(const QString &name)
+{
+    const QStringList entries = QDir::current().entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &e : entries)
+        if (e.compare(name, Qt::CaseInsensitive) == 0)
+            return e;
+    return QString();
+}
+
+// A first line that is not text (control characters, such as a binary
+// file's) holds no connection string.
+bool looksBinary(const QByteArray &line)
+{
+    for (char c : line)
+        if ((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7f)
+            return true;
+    return false;
+}
+
+void writeDefaultFile()
+{
+    // A folder of that name is not the file, and is never replaced.
+    if (const QString folder = findFolder(QStringLiteral("constr.txt")); !folder.isEmpty())
+        throw vb::RuntimeError(75, QStringLiteral("%1 cannot be read: it is a folder, not a file (%2)")
+                                       .arg(folder, QDir::current().absoluteFilePath(folder)));
+    QFile f(QStringLiteral("constr.txt"));
+    if (!f.open(QIODevice::WriteOnly)) {
+        const QFileInfo folder(QDir::currentPath());
+        const QString cause = folder.isWritable()
+            ? f.errorString()
+            : QStringLiteral("the folder %1 is read-only").arg(folder.absoluteFilePath());
+        throw vb::RuntimeError(75, QStringLiteral("constr.txt is missing and cannot be created: %1").arg(cause));
+    }
+    const QByteArray line = QByteArray(DefaultConnection) + "\r\n";
+    if (f.write(line) != line.size() || !f.flush())
+        throw vb::RuntimeError(75, QStringLiteral("constr.txt is missing and cannot be written: %1").arg(f.errorString()));
+}
+
 QString readFirstLine()
 {
     const QString name = findFile(QStringLiteral("constr.TXT"));
@@ -106,13 +146,17 @@ QString readFirstLine()
         throw vb::RuntimeError(75, QStringLiteral("%1 cannot be read: %2").arg(name, f.errorString()));
     const QByteArray bytes = f.readAll();
     if (bytes.isEmpty())
-        throw vb::RuntimeError(62, QStringLiteral("Input past end of file"));
+        throw vb::RuntimeError(62, QStringLiteral("%1 is empty: Input past end of file").arg(name));
     qsizetype end = bytes.size();
     for (qsizetype i = 0; i < bytes.size(); ++i)
         if (bytes[i] == '\r' || bytes[i] == '\n') {
             end = i;
             break;
         }
+    if (looksBinary(bytes.left(end)))
+        throw vb::RuntimeError::database(
+            QStringLiteral("%1 holds no connection string: its first line is not text (a damaged or wrong file)")
+                .arg(name));
     return QString::fromLatin1(bytes.left(end));
 }
 
@@ -126,13 +170,16 @@ bool connected() { return shared().dbConn != nullptr; }
 
 void Main()
 {
-    if (findFile(QStringLiteral("constr.txt")).isEmpty()) {
-        QFile f(QStringLiteral("constr.txt"));
-        if (!f.open(QIODevice::WriteOnly))
-            throw vb::RuntimeError(75, QStringLiteral("Path/File access error: constr.txt"));
-        f.write(QByteArray(DefaultConnection) + "\r\n");
-    }
+    if (findFile(QStringLiteral("constr.txt")).isEmpty())
+        writeDefaultFile();
     const QString connection = readFirstLine();
+    // A line that names no database says which file it came from.
+    try {
+        vb::parseConnectionString(connection);
+    } catch (const vb::RuntimeError &e) {
+        throw vb::RuntimeError(e.number(), QStringLiteral("constr.txt holds no usable connection string: %1")
+                                               .arg(e.description()));
+    }
 
     auto conn = std::make_unique<vb::Connection>();
     conn->setCursorLocation(3);

@@ -1,4 +1,6 @@
 #include "form1.h"
+
+#include <map>
 #include "ticketscreen.h"
 
 #include "aminv.h"
@@ -274,7 +276,40 @@ QString Form1::dateNow() const { return dateText(host().now().date()); }
 
 QString Form1::timeNow() const { return timeText(host().now().time()); }
 
-void Form1::showModal(const char *formName) { app().form(formName).Show(true); }
+namespace {
+
+// What the operator is told when a form cannot open (its tables cannot be
+// read).
+QString openingFailure(const QString &formName)
+{
+    static const std::map<QString, QString> failures = {
+        {"printno", "The report form cannot be opened"},
+        {"printpurdt", "The report form cannot be opened"},
+        {"printmat", "The report form cannot be opened"},
+        {"printsup", "The report form cannot be opened"},
+        {"printturck", "The report form cannot be opened"},
+        {"printrece", "The report form cannot be opened"},
+        {"printdupno", "The duplicate ticket form cannot be opened"},
+        {"frmtruck", "The truck master cannot be opened"},
+        {"frmreceiver", "The receiver master cannot be opened"},
+        {"frmmaterial", "The material master cannot be opened"},
+        {"frmsupplier", "The supplier master cannot be opened"},
+        {"frmLogin1", "The password form cannot be opened"},
+        {"frmLogin3", "The password form cannot be opened"},
+        {"preview", "The ticket cannot be printed"},
+        {"previewprint", "The ticket cannot be printed"},
+        {"previewplain", "The ticket cannot be printed"},
+    };
+    const auto it = failures.find(formName);
+    return it != failures.end() ? it->second : QStringLiteral("%1 cannot be opened").arg(formName);
+}
+
+} // namespace
+
+void Form1::showModal(const char *formName)
+{
+    namingDatabaseFailure(openingFailure(QLatin1String(formName)), [formName] { app().form(formName).Show(true); });
+}
 
 QString Form1::nextTicketNumber(bool sayWhenNone)
 {
@@ -458,7 +493,9 @@ void Form1::msup_Click() { showModal("frmsupplier"); }
 
 void Form1::cmdLocate_Click()
 {
-    skipError([this] { showModal("acclocate"); });
+    // A list that cannot be read says why, and leaves the screen as it was.
+    if (!attempt(QStringLiteral("The ticket list cannot be shown"), [] { app().form("acclocate").Show(true); }))
+        return;
     skipError([this] { mAuto = false; });
     for (Control *c : std::initializer_list<Control *>{&Combo4, &Combo2, &Combo1, &Combo3, &txtFields(2),
                                                        &txtFields(4), &txtFields(8), &Frame1})
@@ -622,7 +659,22 @@ void Form1::num_GotFocus()
     else if (mmachtyp == "4")
         MSComm3_OnComm();
 
-    num.setText(nextTicketNumber());
+    // The next number first: a new ticket starts whole or not at all. When
+    // it cannot, the screen keeps the ticket it shows, and the focus leaves
+    // the number box so that the next Esc tries again.
+    QString next;
+    m_notStarted = false;
+    m_unread.clear();
+    // Without an open database (the load has said why) the failure goes on
+    // as it comes.
+    if (!aminv::connected() || !aminv::dbConn().isOpen())
+        next = nextTicketNumber();
+    else if (!attempt(QStringLiteral("A new ticket cannot be started"), [&] { next = nextTicketNumber(); })) {
+        m_notStarted = true;
+        cmdPrint.SetFocus();
+        return;
+    }
+    num.setText(next);
     num.setSelLength(10);
     setBackColor(NewTicketColour);
     mstage = 1;
@@ -650,6 +702,10 @@ void Form1::num_GotFocus()
 
 void Form1::num_LostFocus()
 {
+    if (m_notStarted) {
+        m_notStarted = false;
+        return;
+    }
     dbAddnewFlag = true;
     // An empty box looks up ticket 1. A number that no ticket can have is
     // refused here, before anything is typed under it; the box keeps the
@@ -662,8 +718,23 @@ void Form1::num_LostFocus()
         return;
     }
     Recordset &rs = aminv::mainRs();
-    rs.Open(Sql("select * from emp where num=?", {*number}), aminv::dbConn(), 3, 3, -1);
-    if (rs.RecordCount() == 0) {
+    bool found = false;
+    auto lookUp = [&] {
+        rs.Open(Sql("select * from emp where num=?", {*number}), aminv::dbConn(), 3, 3, -1);
+        found = rs.RecordCount() != 0;
+    };
+    // A ticket that cannot be read is not taken for a new one: the box
+    // keeps the focus, and leaving it again tries again. Without an open
+    // database (the load has said why) the failure goes on as it comes.
+    if (!aminv::connected() || !aminv::dbConn().isOpen()) {
+        lookUp();
+    } else if (!attempt(QStringLiteral("Ticket %1 cannot be recalled").arg(typed), lookUp)) {
+        m_unread = typed;
+        backToNumber();
+        return;
+    }
+    m_unread.clear();
+    if (!found) {
         rs.Close();
         return;
     }

@@ -164,4 +164,10 @@ protected:
 
     QByteArray m_commData; // what the Normal handler last read
     bool m_keepTicket = false; // the number box's next focus keeps the ticket
+    // A new ticket could not start: the focus leaves the number box without
+    // recalling what the box shows.
+    bool m_notStarted = false;
+    // The number whose ticket could not be read when the box was left: a
+    // save under it would replace a ticket nobody has seen.
+    QString m_unread;
 };

@@ -56,6 +56,16 @@ void Form1::cmdUpdate_Click()
     mAuto = false;
     dbAddnewFlag = false;
 
+    if (!m_unread.isEmpty()) {
+        dbAddnewFlag = true;
+        MsgBox(QStringLiteral("The ticket was not saved: ticket %1 could not be read; leave the number box to "
+                              "recall it again")
+                   .arg(m_unread),
+               Msg::OKOnly);
+        backToNumber();
+        return;
+    }
+
     if (Combo4.Text().isEmpty()) {
         MsgBox("you must enter truck no", Msg::OKOnly);
         Combo4.SetFocus();
@@ -143,15 +153,21 @@ void Form1::refillAfterSave()
 void Form1::cmdPrint_Click()
 {
     // Only a stored ticket, as stored, is printed.
-    if (dbAddnewFlag || !showsStoredTicket()) {
+    bool stored = false;
+    if (!attempt(QStringLiteral("The ticket cannot be printed"),
+                 [&] { stored = !dbAddnewFlag && showsStoredTicket(); }))
+        return;
+    if (!stored) {
         MsgBox("Data Must Save", Msg::OKOnly);
         return;
     }
     Connection &db = aminv::dbConn();
-    db.BeginTrans();
-    FillTicketData(ticketOnScreen(), companyShownOn(*this),
-                   {mprintstyle, mprintformat, moral});
-    db.CommitTrans();
+    if (!attempt(QStringLiteral("The ticket cannot be printed"), [&] {
+            db.BeginTrans();
+            FillTicketData(ticketOnScreen(), companyShownOn(*this), {mprintstyle, mprintformat, moral});
+            db.CommitTrans();
+        }))
+        return;
 
     if (!mprintstyle)
         showModal("preview");

@@ -61,8 +61,9 @@ frmdelete::frmdelete() : Form(Name)
     for (Label *l : {&Label1, &Label2})
         l->setTabStop(false);
 
-    onLoad = [this] { Form_Load(); };
-    OKButton.onClick = [this] { OKButton_Click(); };
+    // What a database failure stopped is named.
+    onLoad = [this] { namingDatabaseFailure(QStringLiteral("The ticket numbers cannot be read"), [this] { Form_Load(); }); };
+    OKButton.onClick = [this] { namingDatabaseFailure(QStringLiteral("The tickets were not deleted"), [this] { OKButton_Click(); }); };
     CancelButton.onClick = [this] { CancelButton_Click(); };
     Text1.onKeyPress = [this](int &k) { Text1_KeyPress(k); };
     Text2.onKeyPress = [this](int &k) { Text2_KeyPress(k); };

@@ -133,9 +133,10 @@ void manual::layout()
 
 void manual::wire()
 {
-    onLoad = [this] { Form_Load(); };
+    // What a database failure stopped is named.
+    onLoad = [this] { namingDatabaseFailure(QStringLiteral("The manual ticket form cannot be opened"), [this] { Form_Load(); }); };
     onResize = [this] { Form_Resize(); };
-    cmdUpdate.onClick = [this] { cmdUpdate_Click(); };
+    cmdUpdate.onClick = [this] { namingDatabaseFailure(QStringLiteral("The ticket cannot be printed"), [this] { cmdUpdate_Click(); }); };
     cmdClose.onClick = [this] { cmdClose_Click(); };
     num.onGotFocus = [this] { num_GotFocus(); };
     num.onKeyPress = [this](int &k) { num_KeyPress(k); };
@@ -143,7 +144,7 @@ void manual::wire()
     Combo2.onKeyPress = [this](int &k) { Combo2_KeyPress(k); };
     Combo1.onKeyPress = [this](int &k) { Combo1_KeyPress(k); };
     Combo3.onKeyPress = [this](int &k) { Combo3_KeyPress(k); };
-    Combo4.onLostFocus = [this] { Combo4_LostFocus(); };
+    Combo4.onLostFocus = [this] { namingDatabaseFailure(QStringLiteral("The truck's tare cannot be read"), [this] { Combo4_LostFocus(); }); };
     txtFields.on(&TextBox::onChange, [this](int i) { txtFields_Change(i); });
     txtFields.on(&TextBox::onKeyPress, [this](int i, int &k) { txtFields_KeyPress(i, k); });
     txtFields.on(&TextBox::onLostFocus, [this](int i) { txtFields_LostFocus(i); });

@@ -6,7 +6,9 @@
 #include "runtime/form.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QThread>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QUrl>
@@ -81,6 +83,19 @@ QString quotedName(const QString &name)
     n.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + n + QLatin1Char('"');
 }
+
+// The engine's busy codes: another connection holds the file.
+bool lockedOut(const QSqlError &e)
+{
+    return e.nativeErrorCode() == QLatin1String("5")
+        || e.databaseText().contains(QLatin1String("database is locked"), Qt::CaseInsensitive);
+}
+
+int s_lockWait = 5000;
+// The engine's own wait on a lock before it gives up and the program
+// repaints and tries again.
+constexpr int EngineWait = 100;
+constexpr int RepaintWait = 50;
 
 RuntimeError objectOpen()
 {
@@ -200,7 +215,9 @@ void Connection::openFile(const QString &connectionString, const QString &, cons
         // an empty one in its place.
         db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded)
                            + QStringLiteral("?mode=rw"));
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+        // A lock held by another program is waited for a short time by the
+        // engine, then by whileLocked, which keeps the screen painting.
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(EngineWait));
         if (!db.open()) {
             const QString text = db.lastError().text();
             db = QSqlDatabase();
@@ -297,8 +314,60 @@ void Connection::fail(const QString &engineText)
     throw RuntimeError::database(explained(engineText));
 }
 
+int Connection::lockWait() { return s_lockWait; }
+void Connection::setLockWait(int milliseconds) { s_lockWait = std::max(0, milliseconds); }
+
+QString Connection::waitingText() const
+{
+    return QStringLiteral("Waiting for %1: another program is using it").arg(m_shownName);
+}
+
+bool Connection::whileLocked(const std::function<bool()> &attempt, const std::function<QSqlError()> &error)
+{
+    if (attempt())
+        return true;
+    if (!lockedOut(error()) || NoWaiting::active())
+        return false;
+    QElapsedTimer clock;
+    clock.start();
+    const bool host = App::instance().hasHost();
+    struct Shown {
+        bool host;
+        ~Shown()
+        {
+            if (host)
+                App::instance().host().waiting(QString(), 0);
+        }
+    } shown{host};
+    while (clock.elapsed() < s_lockWait) {
+        const int pause = int(std::min<qint64>(RepaintWait, s_lockWait - clock.elapsed()));
+        if (host) {
+            NoWaiting nested;
+            App::instance().host().waiting(waitingText(), pause);
+        } else
+            QThread::msleep(ulong(pause));
+        if (attempt())
+            return true;
+        if (!lockedOut(error()))
+            return false;
+    }
+    return false;
+}
+
+void Connection::checkRead(const QSqlQuery &query)
+{
+    const QSqlError e = query.lastError();
+    if (e.isValid())
+        fail(e.databaseText().isEmpty() ? e.text() : e.databaseText());
+}
+
 QString Connection::explained(const QString &engineText) const
 {
+    // Another program holds the file: the operator can try again once it
+    // lets go.
+    if (engineText.contains(QLatin1String("database is locked"), Qt::CaseInsensitive))
+        return QStringLiteral("another program is using %1 (%2). Try again in a moment.")
+            .arg(m_shownName, engineText);
     // The engine only says that it cannot write; the cause is the file's or
     // its folder's permissions (the folder takes the journal of a change).
     if (!engineText.contains(QLatin1String("readonly database"), Qt::CaseInsensitive))
@@ -328,9 +397,11 @@ void Connection::BeginTrans()
     // work is incomplete, so it is dropped before the new one starts.
     if (m_inTransaction)
         RollbackTrans();
+    // The write lock is taken at the start: a transaction either waits for
+    // another program here, before it has done anything, or not at all.
     QSqlQuery q(QSqlDatabase::database(m_name, false));
-    if (!q.exec(QStringLiteral("BEGIN")))
-        throw RuntimeError::database(engineText(q.lastError()));
+    if (!whileLocked([&] { return q.exec(QStringLiteral("BEGIN IMMEDIATE")); }, [&] { return q.lastError(); }))
+        throw RuntimeError::database(explained(engineText(q.lastError())));
     m_inTransaction = true;
 }
 
@@ -341,7 +412,7 @@ void Connection::CommitTrans()
         throw RuntimeError(-2147168242, QStringLiteral("No transaction is active."));
     settleReaders(int(Recordset::Change::LockOnly), QString(), nullptr);
     QSqlQuery q(QSqlDatabase::database(m_name, false));
-    if (!q.exec(QStringLiteral("COMMIT"))) {
+    if (!whileLocked([&] { return q.exec(QStringLiteral("COMMIT")); }, [&] { return q.lastError(); })) {
         const QString text = engineText(q.lastError());
         q = QSqlQuery();
         fail(text);
@@ -406,7 +477,7 @@ QSqlQuery Connection::prepared(const QString &text)
     requireOpen();
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     q.setForwardOnly(true);
-    if (!q.prepare(text)) {
+    if (!whileLocked([&] { return q.prepare(text); }, [&] { return q.lastError(); })) {
         const QString error = engineText(q.lastError());
         q = QSqlQuery();
         fail(error);
@@ -418,14 +489,14 @@ QSqlQuery Connection::execute(const Sql &statement)
 {
     QSqlQuery q(QSqlDatabase::database(m_name, false));
     q.setForwardOnly(true);
-    if (!q.prepare(statement.text())) {
+    if (!whileLocked([&] { return q.prepare(statement.text()); }, [&] { return q.lastError(); })) {
         const QString text = engineText(q.lastError());
         q = QSqlQuery();
         fail(text);
     }
     for (const QVariant &v : statement.values())
         q.addBindValue(db::bindable(v));
-    if (!q.exec()) {
+    if (!whileLocked([&] { return q.exec(); }, [&] { return q.lastError(); })) {
         const QString text = engineText(q.lastError());
         q = QSqlQuery();
         fail(text);

@@ -6,10 +6,12 @@
 #include "sql.h"
 
 #include <QHash>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 #include "runtime/errors.h"
@@ -69,6 +71,19 @@ public:
     // query positioned before its first row. A failure inside a transaction
     // rolls the transaction back; every failure raises the engine's text.
     QSqlQuery run(const Sql &statement);
+    // After a query's rows were read to the end: a read that stopped on an
+    // error (a damaged page, a lock) raises it instead of passing for the
+    // end of the rows.
+    void checkRead(const QSqlQuery &query);
+
+    // How long a statement waits while another program holds the file
+    // before it fails with the engine's "database is locked" (milliseconds;
+    // 5000 unless set). The host shows meanwhile that the program waits.
+    static int lockWait();
+    static void setLockWait(int milliseconds);
+    // The text shown while waiting, and the cause a failure gives.
+    QString waitingText() const;
+
     // Declared kinds of the columns of a table or view (lower-case names).
     const QHash<QString, db::ColumnKind> &columnKinds(const QString &table);
     // Columns of a table or view in their order, and its key column if it has one.
@@ -98,6 +113,9 @@ private:
     // A statement that writes, run by a recordset that settles itself.
     QSqlQuery runWriting(const Sql &statement, const Recordset *writer);
     QSqlQuery execute(const Sql &statement);
+    // Runs an attempt again while the file is locked by another program,
+    // until it succeeds, fails otherwise, or the lock wait is over.
+    bool whileLocked(const std::function<bool()> &attempt, const std::function<QSqlError()> &error);
     // A reading statement prepared to be run many times.
     QSqlQuery prepared(const QString &text);
     // Lets the open recordsets of every connection to this file read what

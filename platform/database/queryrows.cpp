@@ -23,6 +23,7 @@ QueryRows::QueryRows(Connection &db, const QString &table, const Sql &condition,
         m_kinds.push_back(kinds.value(c.toLower(), db::ColumnKind::Natural));
     QSqlQuery q = m_db.run(Sql(QStringLiteral("select count(*) from %1%2").arg(m_table, where()), m_condition.values()));
     m_count = q.next() ? q.value(0).toInt() : 0;
+    m_db.checkRead(q);
     m_chunks.resize(size_t((m_count + KeyChunk - 1) / KeyChunk));
 }
 
@@ -69,6 +70,7 @@ void QueryRows::loadChunk(int c)
     chunk.keys.reserve(size_t(size));
     while (q.next())
         chunk.keys.push_back(q.value(0).toLongLong());
+    m_db.checkRead(q);
     if (backwards)
         std::reverse(chunk.keys.begin(), chunk.keys.end());
     chunk.loaded = true;
@@ -92,6 +94,7 @@ void QueryRows::loadAllKeys()
         chunks.back().keys.push_back(q.value(0).toLongLong());
         ++n;
     }
+    m_db.checkRead(q);
     m_chunks = std::move(chunks);
     m_allKeys = true;
     m_count = n;
@@ -166,14 +169,28 @@ void QueryRows::sort(int column, bool descending)
     // equal in it were equal then too.
     std::erase_if(m_sorts, [column](const auto &s) { return s.first == column; });
     m_sorts.insert(m_sorts.begin(), {column, descending});
-    m_sortPending = true;
+    m_sortPending = m_sorts != m_settledSorts;
 }
 
 void QueryRows::settle()
 {
     if (!m_sortPending)
         return;
+    // A sort that cannot be read (the file locked, a damaged page) is
+    // dropped: the rows keep the order they had, and its error is raised.
+    try {
+        settleSorts();
+    } catch (const RuntimeError &) {
+        m_sorts = m_settledSorts;
+        m_sortPending = false;
+        throw;
+    }
+    m_settledSorts = m_sorts;
     m_sortPending = false;
+}
+
+void QueryRows::settleSorts()
+{
     // The sorted order names rows by their place in key order, so every key
     // is read first.
     loadAllKeys();
@@ -198,6 +215,7 @@ void QueryRows::settle()
         if (base >= 0)
             order.push_back(quint32(base));
     }
+    m_db.checkRead(q);
     // A row added since the keys were read is not listed; one deleted since
     // is left out of the new order and the list shrinks by it.
     m_order = std::move(order);
@@ -282,6 +300,7 @@ const QueryRows::Page &QueryRows::page(int index)
             byKey.insert(q.value(0).toLongLong(), std::move(item));
             ++m_rowsRead;
         }
+        m_db.checkRead(q);
     }
     Page p{index, {}};
     p.rows.reserve(size_t(last - first));

@@ -63,6 +63,7 @@ private:
     int basePositionOf(qint64 key);
     // Reads the keys in the order the sorts asked for, once they asked.
     void settle();
+    void settleSorts();
     // Position in key order of the row at a shown position.
     int basePosition(int position);
     const Page &page(int index);
@@ -82,6 +83,8 @@ private:
     // The sort columns, the latest first, each with its direction.
     std::vector<std::pair<int, bool>> m_sorts;
     bool m_sortPending = false;
+    // The sorts the order in m_order follows.
+    std::vector<std::pair<int, bool>> m_settledSorts;
     std::list<Page> m_pages; // most recently used first
     qint64 m_rowsRead = 0, m_keysRead = 0;
 };

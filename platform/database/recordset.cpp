@@ -387,7 +387,7 @@ void Recordset::readKeys(const std::vector<qint64> &keys)
     list += ']';
     QSqlQuery &q = *m_byKeys;
     q.bindValue(0, QString::fromLatin1(list));
-    if (!q.exec()) {
+    if (!m_connection->whileLocked([&] { return q.exec(); }, [&] { return q.lastError(); })) {
         const QSqlError error = q.lastError();
         m_connection->fail(error.databaseText().isEmpty() ? error.text() : error.databaseText());
     }
@@ -397,6 +397,7 @@ void Recordset::readKeys(const std::vector<qint64> &keys)
         ++m_rowsRead;
         ++s_rowsRead;
     }
+    m_connection->checkRead(q);
     q.finish();
     // Keys the table no longer has: rows deleted since opening.
     for (qint64 k : keys)

@@ -1,6 +1,7 @@
 #include "listviewmodel.h"
 
 #include "runtime/errors.h"
+#include "runtime/host.h"
 
 #include <algorithm>
 
@@ -23,6 +24,7 @@ QVariant ListViewModel::data(const QModelIndex &index, int role) const
     // Rows of a source are read while the view paints; a row that cannot
     // be read shows empty rather than ending the program.
     try {
+        NoWaiting painting;
         return m_list.item(index.row()).column(index.column());
     } catch (const RuntimeError &) {
         return QVariant();
@@ -43,6 +45,7 @@ void ListViewModel::reload()
 {
     beginResetModel();
     try {
+        NoWaiting painting;
         m_rows = m_list.count();
     } catch (const RuntimeError &) {
         m_rows = 0;

@@ -12,6 +12,9 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QThread>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -264,6 +267,45 @@ QDateTime QtHost::now() { return QDateTime::currentDateTime(); }
 double QtHost::rnd() { return QRandomGenerator::global()->generateDouble(); }
 
 void QtHost::doEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void QtHost::waiting(const QString &text, int milliseconds)
+{
+    if (text.isEmpty()) {
+        if (m_notice) {
+            delete m_notice.data();
+            QGuiApplication::restoreOverrideCursor();
+        }
+        return;
+    }
+    if (!m_notice) {
+        auto *label = new QLabel(text, keyWindow(), Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        label->setObjectName(QStringLiteral("waitingNotice"));
+        label->setAttribute(Qt::WA_ShowWithoutActivating);
+        label->setFrameStyle(QFrame::Box | QFrame::Plain);
+        label->setMargin(16);
+        label->adjustSize();
+        const QWidget *over = keyWindow();
+        const QRect area = over ? over->geometry()
+                                : (QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                                    : QRect(0, 0, 800, 600));
+        label->move(area.center() - QPoint(label->width() / 2, label->height() / 2));
+        label->show();
+        m_notice = label;
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (auto *label = qobject_cast<QLabel *>(m_notice.data()); label && label->text() != text) {
+        label->setText(text);
+        label->adjustSize();
+    }
+    // Paints and timers go on; keys and clicks wait until the program is
+    // ready for them again.
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+        if (clock.elapsed() < milliseconds)
+            QThread::msleep(std::min<qint64>(10, milliseconds - clock.elapsed()));
+    } while (clock.elapsed() < milliseconds);
+}
 
 void QtHost::endProgram()
 {

@@ -12,6 +12,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 #include <functional>
 #include <map>
 #include <vector>
@@ -58,6 +59,11 @@ public:
     void doEvents() override;
     void endProgram() override;
     void setScreenMousePointer(int pointer) override;
+    // A notice over the active window with the text and the wait cursor;
+    // paints and timers run, the operator's input waits.
+    void waiting(const QString &text, int milliseconds) override;
+    // The notice while one shows (tests look at it).
+    QWidget *waitingNotice() const { return m_notice; }
     // Printer: the default printer with the copies; without a printer it
     // raises NoPrinterError "No printer is installed". Window: a modeless
     // preview window.
@@ -92,6 +98,7 @@ private:
     std::vector<Modal> m_modal;
     int m_overrideCursors = 0;
     QList<QPointer<QWidget>> m_activated; // windows in the order they were last active
+    QPointer<QWidget> m_notice;
 };
 
 } // namespace vb

@@ -4,6 +4,7 @@
 
 #include "runtime/errors.h"
 
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -91,6 +92,10 @@ std::vector<QVariantList> readSlice(const QString &file, const QString &text, co
                         }
                         rows.push_back(std::move(raw));
                     }
+                    // A read that stopped on an error (a damaged page) is
+                    // no end of the rows.
+                    if (q.lastError().isValid())
+                        failure = engineText(q.lastError());
                 }
             }
         }
@@ -101,6 +106,9 @@ std::vector<QVariantList> readSlice(const QString &file, const QString &text, co
     QSqlDatabase::removeDatabase(name);
     if (changed)
         throw RuntimeError(CannotOpenReport, failure);
+    if (failure.contains(QLatin1String("database is locked"), Qt::CaseInsensitive))
+        failure = QStringLiteral("another program is using %1 (%2). Try again in a moment.")
+                      .arg(QFileInfo(file).fileName(), failure);
     if (!failure.isEmpty())
         throw RuntimeError::database(failure);
     return rows;

@@ -62,4 +62,27 @@ bool trapAndShow(const std::function<void()> &body)
     return true;
 }
 
+bool attempt(const QString &failure, const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const RuntimeError &error) {
+        App::instance().runErrorHooks();
+        MsgBox(QStringLiteral("%1: %2").arg(failure, error.description()), Msg::OKOnly, QString());
+        return false;
+    }
+    return true;
+}
+
+void namingDatabaseFailure(const QString &failure, const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const RuntimeError &error) {
+        if (error.number() != RuntimeError::DatabaseErrorNumber)
+            throw;
+        throw RuntimeError(error.number(), QStringLiteral("%1: %2").arg(failure, error.description()));
+    }
+}
+
 } // namespace vb

@@ -45,4 +45,16 @@ bool skipError(const std::function<void()> &statement);
 // and leaves the handler. Returns false when an error was trapped.
 bool trapAndShow(const std::function<void()> &body);
 
+// Runs an operator's action. A run-time error that stops it reaches the
+// operator as "<failure>: <cause>" (OK only), after the error hooks have
+// rolled back what it left open; the screen stays as the action left it.
+// failure names the action, such as "The ticket list cannot be shown".
+// Returns false when the action failed.
+bool attempt(const QString &failure, const std::function<void()> &action);
+
+// Runs a handler that lets its errors go to the event dispatcher: a
+// database failure leaves it with the action named, "<failure>: <cause>";
+// other errors pass unchanged.
+void namingDatabaseFailure(const QString &failure, const std::function<void()> &action);
+
 } // namespace vb

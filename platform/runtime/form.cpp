@@ -1,5 +1,8 @@
 #include "form.h"
 
+#include <chrono>
+#include <thread>
+
 #include <algorithm>
 
 namespace vb {
@@ -181,7 +184,28 @@ void Form::Load()
         for (Control *c : m_controls)
             if (c->kind() == ControlKind::Timer)
                 App::instance().host().timerChanged(*static_cast<Timer *>(c));
-    Control::raise(onLoad);
+    try {
+        Control::raise(onLoad);
+    } catch (...) {
+        // A load that failed leaves the form unloaded, so that the next use
+        // loads it afresh instead of showing what the failed load left.
+        if (m_loaded) {
+            Hide();
+            m_loaded = false;
+            m_modal = false;
+            m_active = nullptr;
+            m_pendingFocus = nullptr;
+            for (Control *c : m_controls)
+                c->restoreDesign();
+            m_p = m_design;
+            notify(nullptr, Change::Items);
+            if (App::instance().hasHost())
+                for (Control *c : m_controls)
+                    if (c->kind() == ControlKind::Timer)
+                        App::instance().host().timerChanged(*static_cast<Timer *>(c));
+        }
+        throw;
+    }
 }
 
 void Form::Show(bool modal)
@@ -360,6 +384,20 @@ void App::formUnloaded(Form &)
 {
     if (!anyLoaded() && m_host)
         m_host->allFormsUnloaded();
+}
+
+namespace {
+int s_noWaiting = 0;
+}
+
+NoWaiting::NoWaiting() { ++s_noWaiting; }
+NoWaiting::~NoWaiting() { --s_noWaiting; }
+bool NoWaiting::active() { return s_noWaiting > 0; }
+
+void Host::waiting(const QString &, int milliseconds)
+{
+    if (milliseconds > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 int MsgBox(const QString &prompt, int buttons, const QString &title)

@@ -73,6 +73,19 @@ public:
     virtual void paintPage(QPainter &painter, int page) const = 0;
 };
 
+// While a view reads rows to paint them, or the program already waits,
+// nothing may wait again with the screen running: a read that would wait
+// on a lock fails at once instead (the view shows the row empty).
+class NoWaiting
+{
+public:
+    NoWaiting();
+    ~NoWaiting();
+    NoWaiting(const NoWaiting &) = delete;
+    NoWaiting &operator=(const NoWaiting &) = delete;
+    static bool active();
+};
+
 class Host
 {
 public:
@@ -103,6 +116,11 @@ public:
     // The program ends at once; no further form code runs.
     virtual void endProgram() = 0;
     virtual void setScreenMousePointer(int pointer) = 0;
+    // The program waits on something outside it (a database file another
+    // program holds): shows what (text) and lets the screen repaint and the
+    // timers run for about the given time, without taking the operator's
+    // keys or clicks. An empty text ends the showing.
+    virtual void waiting(const QString &text, int milliseconds);
     // Sends a document to the printer (Destination::Printer, with the
     // number of copies) or into a preview window (Destination::Window,
     // not waited for: several previews may be open at once).

@@ -1,4 +1,5 @@
 #include "scriptedhost.h"
+#include <QElapsedTimer>
 
 #include "runtime/errors.h"
 #include "runtime/input.h"
@@ -40,6 +41,7 @@ void ScriptedHost::clearRecords()
     m_started.clear();
     m_printed.clear();
     m_modals.clear();
+    m_waits.clear();
 }
 
 int ScriptedHost::msgBox(const QString &prompt, int buttons, const QString &title)
@@ -136,6 +138,26 @@ void ScriptedHost::doEvents()
     ++m_doEvents;
     if (QCoreApplication::instance())
         QCoreApplication::processEvents();
+}
+
+void ScriptedHost::waiting(const QString &text, int milliseconds)
+{
+    if (text.isEmpty()) {
+        m_waitingShown = false;
+        return;
+    }
+    if (!m_waitingShown)
+        m_waits << text;
+    m_waitingShown = true;
+    // Qt's events run meanwhile, as the desktop's do (a test's timers).
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (clock.elapsed() < milliseconds)
+            QThread::msleep(ulong(std::min<qint64>(5, milliseconds - clock.elapsed())));
+    } while (clock.elapsed() < milliseconds);
 }
 
 void ScriptedHost::runModal(Form &form)

@@ -99,6 +99,10 @@ public:
     QDateTime now() override { return m_now; }
     double rnd() override;
     void doEvents() override;
+    // Records each text shown while waiting (once per wait) and sleeps.
+    void waiting(const QString &text, int milliseconds) override;
+    const QStringList &waits() const { return m_waits; }
+    bool waitingShown() const { return m_waitingShown; }
     void endProgram() override { m_ended = true; }
     void setScreenMousePointer(int p) override { m_mousePointer = p; }
     void printReport(std::shared_ptr<const PrintDocument> document, int destination,
@@ -133,6 +137,8 @@ private:
     bool m_allUnloaded = false;
     int m_doEvents = 0;
     int m_mousePointer = 0;
+    QStringList m_waits;
+    bool m_waitingShown = false;
 };
 
 } // namespace vb

@@ -3,6 +3,7 @@
 // before the start, a master opened through the main screen's F3 menu, and
 // the stored rows read back through a connection of the test's own.
 #include "support/office.h"
+#include "support/otherprogram.h"
 
 #include "admin/frmtruck.h"
 #include "admin/itemlocate.h"

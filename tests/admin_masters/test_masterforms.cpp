@@ -429,3 +429,47 @@ TEST_F(TruckMaster, EditingTheTareKeepsTheTruck)
 }
 
 } // namespace
+
+// Another program holds wt.mdb: each button of the truck form names what
+// did not happen and says it can be tried again; the form stays open and
+// works once the file is free.
+TEST_F(TruckMaster, UnderAnotherProgramsLockEachButtonNamesWhatDidNotHappen)
+{
+    start();
+    const int wait = vb::Connection::lockWait();
+    vb::Connection::setLockWait(300);
+    const QString locked = "another program is using wt.mdb (database is locked). Try again in a moment.";
+    OtherProgram other;
+    openTruck([&](frmtruck &f) {
+        struct Case {
+            const char *button;
+            std::function<void()> press;
+            QString message;
+        } cases[] = {
+            {"Add", [&] { ui::click(f.cmdAdd); }, "A new entry cannot be started: " + locked},
+            {"Save",
+             [&] {
+                 f.txtFields(2).setText("GJ06AX9087");
+                 ui::click(f.cmdUpdate);
+             },
+             "The entry was not saved: " + locked},
+            {"Next", [&] { ui::click(f.cmdNext); }, "The entry cannot be shown: " + locked},
+        };
+        other.hold();
+        for (const Case &c : cases) {
+            SCOPED_TRACE(c.button);
+            host.clearRecords();
+            c.press();
+            EXPECT_EQ(host.boxTexts(), QStringList{c.message});
+            EXPECT_TRUE(f.loaded());
+        }
+        other.letGo();
+        host.clearRecords();
+        ui::click(f.cmdAdd);
+        f.txtFields(2).setText("GJ06AX9087");
+        ui::click(f.cmdUpdate);
+        EXPECT_TRUE(host.boxTexts().isEmpty()) << host.boxTexts().join("; ").toStdString();
+    });
+    vb::Connection::setLockWait(wait);
+    EXPECT_EQ(stored("truckmast"), (QStringList{"1 GJ17TT4521 6250", "2 GJ06AX9087 0"}));
+}

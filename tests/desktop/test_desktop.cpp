@@ -3,6 +3,7 @@
 #include "desktop/focusframe.h"
 #include "desktop/formwindow.h"
 #include "desktop/qthost.h"
+#include "database/database.h"
 #include "runtime/convert.h"
 #include "runtime/input.h"
 
@@ -12,6 +13,8 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QScreen>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -1265,4 +1268,57 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+// A statement that meets another connection's lock waits with the screen
+// alive: a notice says what the program waits for, the form's timers keep
+// running (here one of them ends the lock), and the notice goes with the
+// wait.
+TEST_F(Desktop, AStatementWaitingOnALockKeepsTheScreenAliveAndSaysSo)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath("wt.mdb");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "make");
+        db.setDatabaseName(file);
+        ASSERT_TRUE(db.open());
+        QSqlQuery(db).exec("create table matmast (num integer primary key, Name text)");
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("make");
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    {
+        Connection conn;
+        conn.Open("DRIVER={Microsoft Access Driver (*.mdb)}; DBQ=wt.mdb");
+        QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
+        other.setDatabaseName(file);
+        ASSERT_TRUE(other.open());
+        ASSERT_TRUE(QSqlQuery(other).exec("begin exclusive"));
+
+        QString notice;
+        int ticksWhileWaiting = -1;
+        const int ticksBefore = f->ticks;
+        QTimer release;
+        release.setSingleShot(true);
+        QObject::connect(&release, &QTimer::timeout, [&] {
+            if (auto *label = qobject_cast<QLabel *>(host->waitingNotice()))
+                notice = label->isVisible() ? label->text() : QString();
+            ticksWhileWaiting = f->ticks - ticksBefore;
+            QSqlQuery(QSqlDatabase::database("other")).exec("commit");
+        });
+        release.start(400);
+        conn.run(Sql("insert into matmast (num, Name) values (1, 'Sand')"));
+        EXPECT_EQ(notice, "Waiting for wt.mdb: another program is using it");
+        EXPECT_GE(ticksWhileWaiting, 3) << "the timers ran while the statement waited";
+        EXPECT_EQ(host->waitingNotice(), nullptr) << "the notice goes with the wait";
+        QSqlQuery stored = conn.run(Sql("select count(*) from matmast"));
+        EXPECT_TRUE(stored.next() && stored.value(0).toInt() == 1) << "the insert went through once the lock was gone";
+        stored.finish();
+        conn.Close();
+        other.close();
+    }
+    QSqlDatabase::removeDatabase("other");
+    QDir::setCurrent(old);
 }

@@ -9,6 +9,9 @@
 #include "report/reportcontrol.h"
 #include "report/reportdocument.h"
 
+#include <QFileInfo>
+#include <QProcess>
+
 using namespace vb;
 
 namespace {
@@ -260,3 +263,32 @@ TEST_F(ReportForms, NumberRangeWithoutTicketsProposesOneAndToday)
 }
 
 } // namespace
+
+// A report over pages that the engine finds broken is not shown short: the
+// operator is told which report failed and why.
+TEST_F(ReportForms, AReportOverDamagedPagesSaysSo)
+{
+    prepare({Sql("with recursive k(i) as (select 1 union all select i + 1 from k where i < 6000) "
+                 "insert into emp (num, truckno, material, rece, sup, grosswt, tarewt, netwt, grossdt, grosstime, "
+                 "taredt, taretime, grossoral, tareoral, rupee, stage, amtword, dt) "
+                 "select i + 100, 'MH' || i, 'Sand', 'Ram Traders', 'Shiv Quarry', 20000 + i, 8000, 12000 + i, "
+                 "'05/03/2024', '09:15', '05/03/2024', '10:05', ' ', ' ', '0', 3, ' ', '2024-03-05' from k")});
+    {
+        QFile pattern("pattern.bin");
+        ASSERT_TRUE(pattern.open(QIODevice::WriteOnly));
+        pattern.write(QByteArray(4096 * 8, char(0x5a)));
+    }
+    const qint64 pages = QFileInfo("wt.mdb").size() / 4096;
+    ASSERT_EQ(QProcess::execute("dd", {"if=pattern.bin", "of=wt.mdb", "bs=4096", "seek=" + QString::number(pages / 2),
+                                       "conv=notrunc", "status=none"}),
+              0);
+    start();
+    fromMenu<printno>("snw", "printno", [](printno &f) {
+        f.Text1.setText("1");
+        f.Text2.setText("7000");
+        ui::click(f.OKButton);
+        ui::click(f.CancelButton);
+    });
+    EXPECT_EQ(host.boxTexts(), QStringList{"The report cannot be shown: database disk image is malformed"});
+    EXPECT_TRUE(host.printed().empty() || printedRows() < 0) << "no report is shown short: " << printedRows();
+}

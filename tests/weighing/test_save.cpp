@@ -646,6 +646,13 @@ TEST_F(Saving, FailedSaveSaysTheTicketWasNotSavedAndWhy)
 {
     storeTicket(7, "OLD1", 20000, 0, 1, "04/03/2024", "08:00");
     Form1 &f = start();
+    // The lock is waited for briefly here.
+    const int lockWait = Connection::lockWait();
+    Connection::setLockWait(300);
+    struct Restore {
+        int wait;
+        ~Restore() { Connection::setLockWait(wait); }
+    } restore{lockWait};
     struct Case {
         const char *cause;
         std::function<void()> fault, mend;
@@ -668,7 +675,7 @@ TEST_F(Saving, FailedSaveSaysTheTicketWasNotSavedAndWhy)
              QSqlDatabase::database("other").close();
              QSqlDatabase::removeDatabase("other");
          },
-         "The ticket was not saved: database is locked"},
+         "The ticket was not saved: another program is using wt.mdb (database is locked). Try again in a moment."},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.cause);

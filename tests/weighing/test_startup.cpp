@@ -158,6 +158,19 @@ TEST_F(StartUp, BadStartFilesAreNamedWithTheirFault)
              QFile::setPermissions("constr.txt", QFileDevice::Permissions());
          },
          "constr.txt cannot be read: ", true},
+        {"a folder named constr.txt", [] { QDir().mkdir("constr.txt"); },
+         "constr.txt cannot be read: it is a folder, not a file", false},
+        {"no connection file in a read-only run folder (a read-only install's first start)",
+         [] { QFile::setPermissions(".", QFile::ReadOwner | QFile::ExeOwner); },
+         "constr.txt is missing and cannot be created: the folder ", true},
+        {"binary garbage in the connection file",
+         [] { write("constr.txt", QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0\x03\0>\0", 14) + "\r\nDRIVER=x\r\n"); },
+         "constr.txt holds no connection string: its first line is not text", false},
+        {"a connection line that names no driver",
+         [] { write("constr.txt", "DBQ=wt.mdb\r\n"); },
+         "constr.txt holds no usable connection string: The connection string names no driver or provider", false},
+        {"an empty connection file", [] { write("constr.txt", ""); }, "constr.txt is empty: Input past end of file",
+         false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -174,8 +187,10 @@ TEST_F(StartUp, BadStartFilesAreNamedWithTheirFault)
             EXPECT_TRUE(e.description().startsWith(c.message)) << e.description().toStdString();
         }
         EXPECT_FALSE(aminv::connected());
+        QFile::setPermissions(".", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile::setPermissions("constr.txt", QFile::ReadOwner | QFile::WriteOwner);
         QFile::remove("constr.txt");
+        QDir().rmdir("constr.txt");
         write("wt.mdb", database);
     }
 }
