@@ -56,9 +56,11 @@ public:
     void doEvents() override;
     void endProgram() override;
     void setScreenMousePointer(int pointer) override;
-    // Printer: the default printer with the copies; without a printer it
-    // raises NoPrinterError "No printer is installed". Window: a modeless
-    // preview window.
+    // Printer: the print service's default printer with the copies; it
+    // raises NoPrinterError with the reason when the report cannot be
+    // handed over (no printer, no default printer, the service not
+    // running, a printer that refuses the job). Window: a modeless preview
+    // window.
     void printReport(std::shared_ptr<const PrintDocument> document, int destination,
                      int copies) override;
     std::optional<QSize> screenArea() override;
