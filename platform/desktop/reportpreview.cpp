@@ -261,8 +261,9 @@ void ReportPreview::print()
     if (QPrinterInfo::availablePrinters().isEmpty())
         printer.setOutputFormat(QPrinter::PdfFormat);
     QPrintDialog dialog(&printer, this);
-    // Without a default printer the dialog opens on printing to a file (its
-    // last entry), not on the first queue, which may well be a raw ticket
+    // Without a default printer the dialog opens on printing to a file (the
+    // last entry of its printer list, which Qt names "printers"), not on the
+    // first queue, which may well be a raw ticket
     // printer that would print PDF source: a report goes to a printer only
     // when the operator picks one.
     if (noDefault)

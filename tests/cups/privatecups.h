@@ -15,6 +15,8 @@
 
 #include <cups/cups.h>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/prctl.h>
 
 class PrivateCups
 {
@@ -77,6 +79,8 @@ public:
         m_cupsd.setProgram(cupsd());
         m_cupsd.setArguments({"-f", "-c", root + "/cupsd.conf", "-s", root + "/cups-files.conf"});
         m_cupsd.setStandardInputFile(QProcess::nullDevice());
+        // The service goes with the test, also when the test crashes.
+        m_cupsd.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
         m_cupsd.setProcessChannelMode(QProcess::MergedChannels);
         m_cupsd.start();
         if (!m_cupsd.waitForStarted(5000))
