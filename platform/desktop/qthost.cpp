@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "focusframe.h"
+#include "printservice.h"
 #include "formwindow.h"
 #include "reportpreview.h"
 #include "runtime/errors.h"
@@ -21,8 +22,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScreen>
@@ -362,17 +361,18 @@ void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int dest
         return;
     }
     if (destination == Destination::Printer) {
-        const QPrinterInfo info = QPrinterInfo::defaultPrinter().isNull()
-                                      ? (QPrinterInfo::availablePrinters().isEmpty()
-                                             ? QPrinterInfo()
-                                             : QPrinterInfo::availablePrinters().first())
-                                      : QPrinterInfo::defaultPrinter();
-        if (info.isNull())
-            throw RuntimeError(NoPrinterError, QStringLiteral("No printer is installed"));
-        QPrinter printer(info, QPrinter::HighResolution);
-        printer.setDocName(document->title());
-        printer.setCopyCount(std::max(1, copies));
-        document->paint(printer);
+        // To the office's default printer only, never to whichever queue
+        // comes first (a raw ticket printer would print PDF source); a
+        // queue that refuses the job is told with CUPS's reason.
+        QString why;
+        printservice::Job job;
+        job.queue = printservice::defaultQueue(&why);
+        if (job.queue.isEmpty())
+            throw RuntimeError(NoPrinterError, why);
+        job.copies = std::max(1, copies);
+        why = printservice::print(*document, job);
+        if (!why.isEmpty())
+            throw RuntimeError(NoPrinterError, why);
         return;
     }
     // The preview stays open beside the forms, like the report engine's

@@ -64,9 +64,11 @@ public:
     void waiting(const QString &text, int milliseconds) override;
     // The notice while one shows (tests look at it).
     QWidget *waitingNotice() const { return m_notice; }
-    // Printer: the default printer with the copies; without a printer it
-    // raises NoPrinterError "No printer is installed". Window: a modeless
-    // preview window.
+    // Printer: the print service's default printer with the copies; it
+    // raises NoPrinterError with the reason when the report cannot be
+    // handed over (no printer, no default printer, the service not
+    // running, a printer that refuses the job). Window: a modeless preview
+    // window.
     void printReport(std::shared_ptr<const PrintDocument> document, int destination,
                      int copies) override;
     std::optional<QSize> screenArea() override;

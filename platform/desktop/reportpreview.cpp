@@ -1,14 +1,18 @@
 #include "reportpreview.h"
 
+#include "printservice.h"
+
 #include "runtime/errors.h"
 #include "runtime/form.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QResizeEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPrintDialog>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressBar>
@@ -226,13 +230,47 @@ void ReportPreview::updateStatus()
     m_last->setEnabled(more && !m_stopped);
 }
 
+// The job options the print dialog keeps for the print service (pages,
+// pages per sheet, banners, ...), as name and value pairs on the printer's
+// engine under Qt's own key for them.
+static QList<std::pair<QByteArray, QByteArray>> dialogOptions(QPrinter &printer)
+{
+    using Option = std::pair<QByteArray, QByteArray>;
+    QList<Option> options;
+    switch (printer.duplex()) {
+    case QPrinter::DuplexNone: options.append(Option("sides", "one-sided")); break;
+    case QPrinter::DuplexLongSide: options.append(Option("sides", "two-sided-long-edge")); break;
+    case QPrinter::DuplexShortSide: options.append(Option("sides", "two-sided-short-edge")); break;
+    default: break;
+    }
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0)
+        options.append(Option("page-ranges", QByteArray::number(printer.fromPage()) + '-' + QByteArray::number(printer.toPage())));
+    constexpr auto CupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    const QStringList pairs = printer.printEngine()->property(CupsOptions).toStringList();
+    for (qsizetype i = 0; i + 1 < pairs.size(); i += 2)
+        options.append(Option(pairs[i].toUtf8(), pairs[i + 1].toUtf8()));
+    return options;
+}
+
 void ReportPreview::print()
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(m_document->title());
+    QString why;
+    const bool noDefault = printservice::defaultQueue(&why).isEmpty();
     if (QPrinterInfo::availablePrinters().isEmpty())
         printer.setOutputFormat(QPrinter::PdfFormat);
     QPrintDialog dialog(&printer, this);
+    // Without a default printer the dialog opens on printing to a file (the
+    // last entry of its printer list, which Qt names "printers"), not on the
+    // first queue, which may well be a raw ticket
+    // printer that would print PDF source: a report goes to a printer only
+    // when the operator picks one.
+    if (noDefault)
+        QTimer::singleShot(0, &dialog, [&dialog] {
+            if (auto *printers = dialog.findChild<QComboBox *>(QStringLiteral("printers")))
+                printers->setCurrentIndex(printers->count() - 1);
+        });
     if (dialog.exec() != QDialog::Accepted)
         return;
     // A long report is laid out to its end first (the footers give the
@@ -240,6 +278,12 @@ void ReportPreview::print()
     QProgressDialog progress(tr("Laying out the pages..."), tr("Cancel"), 0, 0, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
+    const auto pagePrinted = [&](int done, int pages) {
+        progress.setMaximum(pages);
+        progress.setValue(done);
+        progress.setLabelText(tr("Printing page %1 of %2...").arg(done).arg(pages));
+        return !progress.wasCanceled();
+    };
     try {
         m_layout->stop();
         while (!m_document->layOutMore(100)) {
@@ -258,12 +302,24 @@ void ReportPreview::print()
         render();
         updateStatus();
         progress.setLabelText(tr("Printing..."));
-        m_document->paint(printer, [&](int done, int pages) {
-            progress.setMaximum(pages);
-            progress.setValue(done);
-            progress.setLabelText(tr("Printing page %1 of %2...").arg(done).arg(pages));
-            return !progress.wasCanceled();
-        });
+        if (printer.outputFormat() == QPrinter::PdfFormat) {
+            m_document->paint(printer, pagePrinted);
+        } else {
+            // Handed to the print service here, so that a printer that
+            // refuses the report is told rather than the report lost.
+            printservice::Job job;
+            job.queue = printer.printerName();
+            job.title = m_document->title();
+            job.copies = printer.copyCount();
+            job.collate = printer.collateCopies();
+            job.options = dialogOptions(printer);
+            why = printservice::print(*m_document, job, pagePrinted);
+            if (!why.isEmpty()) {
+                progress.reset();
+                host().msgBox(why + QStringLiteral(": the report was not printed"), Msg::OKOnly | Msg::Exclamation,
+                              App::instance().title());
+            }
+        }
     } catch (const RuntimeError &e) {
         failed(e.description());
     }

@@ -37,8 +37,9 @@ namespace Destination {
 constexpr int Window = 0, Printer = 1;
 }
 
-// The run-time error a report sent to the printer raises when there is no
-// printer to print on ("Printer error").
+// The run-time error a report sent to the printer raises when it cannot be
+// handed over: no printer to print on, or one that refuses it ("Printer
+// error"); its description says why.
 constexpr int NoPrinterError = 482;
 
 // A document (a report) that the host prints or previews. The report

@@ -64,6 +64,9 @@ void startWatched(const QString &path, const QStringList &arguments,
     const QString errorFile = errors.fileName();
     errors.close();
     run->setWorkingDirectory(QDir::currentPath());
+    // Nothing is ever written to a program's input: it gets an empty one,
+    // so one that reads it (lp without a file, cat) ends rather than waits.
+    run->setStandardInputFile(QProcess::nullDevice());
     run->setStandardOutputFile(QProcess::nullDevice());
     run->setStandardErrorFile(haveErrors ? errorFile : QProcess::nullDevice());
     auto report = [run, ended, errorFile](ProgramEnd end) {
@@ -103,7 +106,13 @@ void startWatched(const QString &path, const QStringList &arguments,
 bool startDetached(const QString &path, const QStringList &arguments)
 {
     const auto [program, args] = command(path, arguments);
-    return QProcess::startDetached(program, args, QDir::currentPath());
+    // An empty input, as for a watched program; the rest is inherited.
+    QProcess run;
+    run.setProgram(program);
+    run.setArguments(args);
+    run.setWorkingDirectory(QDir::currentPath());
+    run.setStandardInputFile(QProcess::nullDevice());
+    return run.startDetached();
 }
 
 } // namespace vb

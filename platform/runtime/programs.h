@@ -25,9 +25,9 @@ QString reasonOf(const ProgramEnd &end);
 QString findProgram(const QString &name);
 
 // Starts a found program (an executable file as itself, any other file as a
-// shell script) in the current directory without waiting, and calls ended
-// from the event loop once it has ended. A program still running when this
-// one ends runs on.
+// shell script) in the current directory without waiting, with an empty
+// input, and calls ended from the event loop once it has ended. A program
+// still running when this one ends runs on.
 void startWatched(const QString &path, const QStringList &arguments,
                   std::function<void(const ProgramEnd &)> ended);
 

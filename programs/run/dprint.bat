@@ -15,6 +15,14 @@ if ! command -v lp >/dev/null 2>&1; then
     echo "dprint: no parallel port /dev/lp0 and no printing system (lp); the ticket was not printed" >&2
     exit 1
 fi
+# Queues exist only while the print service runs: without it lp and lpstat
+# would say that there is no such printer.
+case "$(LC_ALL=C lpstat -r 2>&1)" in
+*"not running"*)
+    echo "dprint: the print service (CUPS) is not running; the ticket was not printed" >&2
+    exit 1
+    ;;
+esac
 if ! lpstat -p "$queue" >/dev/null 2>&1; then
     echo "dprint: no parallel printer set up: no /dev/lp0 and no printer queue \"$queue\" (set VARNOCK_LPT_PRINTER); the ticket was not printed" >&2
     exit 1

@@ -11,6 +11,14 @@ if ! command -v lp >/dev/null 2>&1; then
     echo "uprint: no printing system (lp) is installed; the ticket was not printed" >&2
     exit 1
 fi
+# Queues exist only while the print service runs: without it lp and lpstat
+# would say that there is no such printer.
+case "$(LC_ALL=C lpstat -r 2>&1)" in
+*"not running"*)
+    echo "uprint: the print service (CUPS) is not running; the ticket was not printed" >&2
+    exit 1
+    ;;
+esac
 if [ -n "$VARNOCK_USB_PRINTER" ]; then
     exec lp -s -o raw -d "$VARNOCK_USB_PRINTER" slip.prn
 fi

@@ -162,7 +162,11 @@ TEST_F(Preview, PrintingWithoutAPrinterRaisesAnError)
         FAIL() << "no error";
     } catch (const RuntimeError &e) {
         EXPECT_EQ(e.number(), NoPrinterError);
-        EXPECT_EQ(e.description(), "No printer is installed");
+        // Why, as the machine's print service stands (a private one in the
+        // CUPS tests shows each case).
+        EXPECT_TRUE(e.description() == "No printer is installed" ||
+                    e.description() == "The print service (CUPS) is not running")
+            << e.description().toStdString();
     }
 }
 

@@ -281,6 +281,11 @@ INSTANTIATE_TEST_SUITE_P(
     Batches, HandOff,
     ::testing::Values(
         HandOffCase{"printed", "cat slip.prn >> printer.out", false, "2", nullptr},
+        // One that reads its input (lp without a file name) gets an empty one.
+        HandOffCase{"reading_its_input", "cat > input.txt; test ! -s input.txt && cat slip.prn >> printer.out",
+                    false, "2", nullptr},
+        HandOffCase{"reading_its_input_and_failing", "cat; echo 'lp: no file and no input' >&2; exit 1", true,
+                    "1", "uprint.bat failed, the ticket was not printed:\nlp: no file and no input"},
         HandOffCase{"usb_printer_missing",
                     "echo 'no USB printer set up: the ticket was not printed' >&2; exit 1", true, "1",
                     "uprint.bat failed, the ticket was not printed:\nno USB printer set up: the ticket was not printed"},

@@ -360,6 +360,8 @@ TEST_F(MainScreen, ACalculatorThatCannotRunIsReported)
          {"calc.exe failed:\ncalc.exe: no desktop calculator is installed"}},
         {"one that fails without a word", "exit 4", {"calc.exe failed:\nit ended with exit code 4"}},
         {"one that runs", "exit 0", {}},
+        {"one that reads its input first", "cat; echo 'calc.exe: no display' >&2; exit 1",
+         {"calc.exe failed:\ncalc.exe: no display"}},
         {"one that ran and was closed from outside", "kill -TERM $$", {}},
     };
     for (const Case &c : cases) {
