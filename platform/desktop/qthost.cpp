@@ -6,6 +6,7 @@
 #include "focusframe.h"
 #include "formwindow.h"
 #include "reportpreview.h"
+#include "report/printdocument.h"
 #include "runtime/errors.h"
 #include "runtime/programs.h"
 

@@ -1,5 +1,6 @@
 #include "scriptedhost.h"
 
+#include "report/printdocument.h"
 #include "runtime/errors.h"
 #include "runtime/input.h"
 #include "runtime/programs.h"

@@ -3,6 +3,7 @@
 #include "desktop/focusframe.h"
 #include "desktop/formwindow.h"
 #include "desktop/qthost.h"
+#include "report/printdocument.h"
 #include "runtime/convert.h"
 #include "runtime/input.h"
 
