@@ -188,6 +188,10 @@ public:
     void runErrorHooks();
     // The error the dispatcher last reported (tests look at it).
     int lastErrorNumber() const { return m_lastError; }
+    // Told of every error the dispatcher reports, before it is shown (the
+    // tests' office fixture records them). Kept over reset(), as the hooks are.
+    using ErrorObserver = std::function<void(int number, const QString &description)>;
+    void setErrorObserver(ErrorObserver observer) { m_errorObserver = std::move(observer); }
 
     // End: stops the program at once.
     [[noreturn]] void end();
@@ -203,6 +207,7 @@ private:
     std::map<QString, Factory> m_factories;
     std::map<QString, std::unique_ptr<Form>> m_instances;
     std::map<int, std::function<void()>> m_errorHooks;
+    ErrorObserver m_errorObserver;
     int m_lastHook = 0;
     int m_lastError = 0;
     bool m_ended = false;

@@ -43,6 +43,18 @@ void ScriptedHost::clearRecords()
     m_modals.clear();
 }
 
+QStringList ScriptedHost::unusedAnswers() const
+{
+    QStringList out;
+    for (int a : m_msgAnswers)
+        out << QStringLiteral("message box: %1").arg(a);
+    for (const QString &a : m_inputAnswers)
+        out << QStringLiteral("input box: '%1'").arg(a);
+    for (const QString &p : m_menuPicks)
+        out << QStringLiteral("menu: '%1'").arg(p);
+    return out;
+}
+
 int ScriptedHost::msgBox(const QString &prompt, int buttons, const QString &title)
 {
     m_boxes.push_back({prompt, buttons, title});

@@ -51,6 +51,9 @@ public:
     void answerInput(const QString &text) { m_inputAnswers.push_back(text); }
     // Picks for the next popup menus, by item name ("" picks nothing).
     void pickMenu(const QString &itemName) { m_menuPicks.push_back(itemName); }
+    // The scripted answers and picks no box or menu has asked for yet, as
+    // texts ("message box: 6", "input box: 'abc'", "menu: 'mnuX'").
+    QStringList unusedAnswers() const;
     // Acts inside a modal form when it is shown. Without a handler the
     // modal form is closed through its close box at once.
     void onModal(const QString &formName, std::function<void(Form &)> handler);
