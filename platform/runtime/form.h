@@ -47,16 +47,12 @@ public:
     void setWidth(int v);
     void setHeight(int v);
     void Move(int left, int top, int width = -1, int height = -1);
-    // Client area (inside the borders), twips.
-    int ScaleWidth() const { return m_p.width; }
-    int ScaleHeight() const { return m_p.height; }
     int WindowState() const { return m_p.windowState; }
     void setWindowState(int v); // runs Resize when it changes
     uint32_t BackColor() const { return m_p.backColor; }
     void setBackColor(uint32_t v);
     int MousePointer() const { return m_p.mousePointer; }
     void setMousePointer(int v);
-    int StartUpPosition() const { return m_p.startUp; }
     void setStartUpPosition(int v) { m_p.startUp = v; }
     bool KeyPreview() const { return m_p.keyPreview; }
     void setKeyPreview(bool v) { m_p.keyPreview = v; }

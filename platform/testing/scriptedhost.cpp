@@ -141,7 +141,6 @@ double ScriptedHost::rnd()
 
 void ScriptedHost::doEvents()
 {
-    ++m_doEvents;
     if (QCoreApplication::instance())
         QCoreApplication::processEvents();
 }
@@ -185,6 +184,5 @@ void ScriptedHost::fireTimers(const QString &name)
     }
 }
 
-bool ScriptedHost::timerRunning(const Timer &t) const { return t.running(); }
 
 } // namespace vb

@@ -85,10 +85,6 @@ public:
     // Fires every running timer of every loaded form once (timers named
     // name only, when given), in form and control order.
     void fireTimers(const QString &name = QString());
-    // Timers the host was told are running.
-    bool timerRunning(const Timer &t) const;
-    // doEvents also lets Qt's events run (serial port data).
-    int doEventsCalls() const { return m_doEvents; }
 
     // Host
     int msgBox(const QString &prompt, int buttons, const QString &title) override;
@@ -99,7 +95,7 @@ public:
                       std::function<void(const ProgramEnd &)> ended) override;
     QDateTime now() override { return m_now; }
     double rnd() override;
-    void doEvents() override;
+    void doEvents() override; // lets Qt's events run too (serial port data)
     void endProgram() override { m_ended = true; }
     void setScreenMousePointer(int p) override { m_mousePointer = p; }
     void printReport(std::shared_ptr<const PrintDocument> document, int destination,
@@ -132,7 +128,6 @@ private:
     std::mt19937 m_rng{12345};
     bool m_ended = false;
     bool m_allUnloaded = false;
-    int m_doEvents = 0;
     int m_mousePointer = 0;
 };
 

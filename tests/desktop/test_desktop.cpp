@@ -971,9 +971,10 @@ TEST_F(Desktop, TheFocusedControlDrawsAFrameThatFollowsTheFocus)
         QApplication::processEvents();
         const QImage shot = win->grab().toImage();
         EXPECT_EQ(QColor(shot.pixel(bandAt(*c))), FocusFrame::colour()) << c->fullName().toStdString();
-        if (before)
+        if (before) {
             EXPECT_NE(QColor(shot.pixel(bandAt(*before))), FocusFrame::colour())
                 << "the frame left " << before->fullName().toStdString();
+        }
         before = c;
     }
     f->dtpFrom.setVisible(false);
