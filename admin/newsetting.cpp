@@ -55,6 +55,20 @@ void newsetting::layout()
     setTabOrder({&Text1, &Text3, &Check1, &Check2, &Command1, &Command2, &OKButton, &CancelButton});
 }
 
+QRect newsetting::machineTypeRow(int width)
+{
+    const int grow = 660;
+    lblLabels.add(2, &Frame7);
+    place(Frame7, 120, 120, 9120, 2880 + grow);
+    lblLabels(2).setCaption("Mach. Typ");
+    place(lblLabels(2), 240, 2900, 1200, 300);
+    for (vb::Control *c : std::initializer_list<vb::Control *>{&Frame1, &Frame3, &Frame2, &Frame4, &Frame5, &Frame6,
+                                                               &Command1, &Command2, &OKButton, &CancelButton})
+        c->setTop(c->Top() + grow);
+    setHeight(Height() + grow);
+    return QRect(1560, 2720, width, 600);
+}
+
 bool newsetting::isPortNumber(const QString &text)
 {
     const double port = roundHalfEven(val(text));

@@ -41,6 +41,14 @@ protected:
     // The designer and the manual form open modal over this form.
     bool m_toolsModal = true;
 
+    // A row for the machine type at the foot of the company frame, for the
+    // forms that add one (this edition's `newsetting2`, the earlier
+    // edition's full form): the frame and the form grow by the row, the
+    // controls below move down, and lblLabels(2), added here, labels it
+    // "Mach. Typ". Returns where the frame of the options goes, the given
+    // width wide.
+    QRect machineTypeRow(int width);
+
 private:
     void layout();
 };

@@ -20,18 +20,13 @@ newsetting2::newsetting2() : newsetting(Name)
 {
     for (int i = 0; i < MachTypes; ++i)
         Option1.add(FirstMachOption + i, &Frame9);
-    lblLabels.add(2, &Frame7);
     layout();
 }
 
 void newsetting2::layout()
 {
-    // The company frame grows a row for the machine type; the rest moves down.
-    const int grow = 660;
-    place(Frame7, 120, 120, 9120, 2880 + grow);
-    lblLabels(2).setCaption("Mach. Typ");
-    place(lblLabels(2), 240, 2900, 1200, 300);
-    place(Frame9, 1560, 2720, 7320, 600);
+    const QRect row = machineTypeRow(7320);
+    place(Frame9, row.x(), row.y(), row.width(), row.height());
     const char *captions[MachTypes] = {"Normal", "D2+", "New", "Digital"};
     for (int i = 0; i < MachTypes; ++i) {
         OptionButton &o = Option1(FirstMachOption + i);
@@ -39,11 +34,6 @@ void newsetting2::layout()
         place(o, 120 + i * 1800, 200, 1560, 300);
     }
     Option1(FirstMachOption).setValue(true);
-
-    for (Control *c : std::initializer_list<Control *>{&Frame1, &Frame3, &Frame2, &Frame4, &Frame5, &Frame6,
-                                                       &Command1, &Command2, &OKButton, &CancelButton})
-        c->setTop(c->Top() + grow);
-    setHeight(Height() + grow);
     setTabOrder({&Text1, &Text3, &Check1, &Check2, &Command1, &Command2, &OKButton, &CancelButton});
 }
 

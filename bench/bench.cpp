@@ -23,6 +23,7 @@
 #include "database/queryrows.h"
 #include "runtime/input.h"
 #include "testing/scriptedhost.h"
+#include "tests/support/newrun.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -281,12 +282,11 @@ public:
         if (m_form1 && m_form1->loaded())
             m_form1->Unload();
         m_form1 = nullptr;
-        aminv::release();
-        App::instance().reset();
-        App::instance().setHost(&host);
-        registerWeighingForms();
-        registerPrintingForms();
-        registerAdminForms();
+        newRun(host, [] {
+            registerWeighingForms();
+            registerPrintingForms();
+            registerAdminForms();
+        });
         host.onModal(QStringLiteral("msbox"), [](Form &f) { ui::click(static_cast<msbox &>(f).OKButton); });
     }
     Form1 &form1() { return *m_form1; }

@@ -43,7 +43,6 @@ QuilletNewSetting::QuilletNewSetting()
 {
     Option1.add(NormalOption, &Frame9);
     Option1.add(T7Option, &Frame9);
-    lblLabels.add(2, &Frame7);
     enableCompany(Text4, Text5, Text6);
     m_toolsModal = false;
     layout();
@@ -51,18 +50,8 @@ QuilletNewSetting::QuilletNewSetting()
 
 void QuilletNewSetting::layout()
 {
-    // The company frame grows a row for the machine type; the rest moves down.
-    const int grow = 660;
-    place(Frame7, 120, 120, 9120, 2880 + grow);
-    lblLabels(2).setCaption("Mach. Typ");
-    place(lblLabels(2), 240, 2900, 1200, 300);
-    optionFrame(Frame9, QString(), {1560, 2720, 3720, 600}, Option1(NormalOption), "Normal", Option1(T7Option), "T7",
-                0, true);
-
-    for (Control *c : std::initializer_list<Control *>{&Frame1, &Frame3, &Frame2, &Frame4, &Frame5, &Frame6,
-                                                       &Command1, &Command2, &OKButton, &CancelButton})
-        c->setTop(c->Top() + grow);
-    setHeight(Height() + grow);
+    optionFrame(Frame9, QString(), machineTypeRow(3720), Option1(NormalOption), "Normal", Option1(T7Option), "T7", 0,
+                true);
     setTabOrder({&Text4, &Text5, &Text6, &Text1, &Text3, &Check1, &Check2, &Command1, &Command2, &OKButton,
                  &CancelButton});
 }

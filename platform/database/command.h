@@ -10,11 +10,9 @@ class Connection;
 class Command
 {
 public:
-    Connection *ActiveConnection() const { return m_connection; }
     void setActiveConnection(Connection *connection) { m_connection = connection; }
     void setActiveConnection(Connection &connection) { m_connection = &connection; }
 
-    const Sql &CommandText() const { return m_text; }
     void setCommandText(const Sql &text) { m_text = text; }
 
     // Runs the statement and returns the number of rows it changed. A

@@ -45,8 +45,9 @@ public:
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
-    int CursorLocation() const { return m_cursorLocation; }
-    void setCursorLocation(int location) { m_cursorLocation = location; }
+    // Every recordset here reads on the client side: the forms' setting is
+    // accepted and changes nothing.
+    void setCursorLocation(int) {}
 
     // Opens the database file the connection string names, relative to the
     // current directory, its name matched without regard to case. A file
@@ -130,7 +131,6 @@ private:
     QString m_fileName;
     QString m_shownName; // the file as the connection string names it
     std::optional<RuntimeError> m_openFailure;
-    int m_cursorLocation = 2;
     bool m_open = false;
     bool m_inTransaction = false;
     QHash<QString, TableInfo> m_tables;

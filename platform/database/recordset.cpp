@@ -634,14 +634,6 @@ void Recordset::AddNew()
     m_editing = m_adding = true;
 }
 
-void Recordset::CancelUpdate()
-{
-    requireOpen();
-    m_editing = m_adding = false;
-    m_buffer = Row();
-    m_changed.clear();
-}
-
 void Recordset::Update()
 {
     requireWritable();

@@ -97,7 +97,6 @@ public:
     // The same over every recordset of the process so far.
     static qint64 rowsReadByAll() { return s_rowsRead; }
     const QString &Source() const { return m_source; }
-    int LockType() const { return m_lockType; }
 
     // EOF and BOF of the original objects (EOF itself is a C macro).
     bool Eof() const;
@@ -123,8 +122,6 @@ public:
     void AddNew();
     // Writes the new row, or the edited fields of the current row.
     void Update();
-    void CancelUpdate();
-    bool editing() const { return m_editing; }
 
 private:
     friend class Field;

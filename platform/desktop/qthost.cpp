@@ -7,6 +7,7 @@
 #include "printservice.h"
 #include "formwindow.h"
 #include "reportpreview.h"
+#include "report/printdocument.h"
 #include "runtime/errors.h"
 #include "runtime/programs.h"
 

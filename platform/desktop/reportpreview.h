@@ -5,6 +5,7 @@
 // window shows how many pages are known so far and a busy bar; then the
 // page count. It keeps only the page in view painted.
 #include "runtime/host.h"
+#include "report/printdocument.h"
 
 #include <QImage>
 #include <QWidget>

@@ -45,7 +45,6 @@ std::shared_ptr<const report::ReportDocument> ReportControl::openReport() const
 void ReportControl::PrintReport()
 {
     auto document = openReport();
-    m_last = document;
     if (onFirstPage)
         onFirstPage(*document);
     host().printReport(document, m_p.destination, m_p.copiesToPrinter);

@@ -54,13 +54,6 @@ public:
     // Called by PrintReport as soon as the report's first page is laid
     // out, before the report goes to the host.
     std::function<void(const report::ReportDocument &)> onFirstPage;
-
-    // The document of the last PrintReport, while the host still holds it
-    // (a preview open, a print under way).
-    std::shared_ptr<const report::ReportDocument> lastDocument() const { return m_last.lock(); }
-
-private:
-    std::weak_ptr<const report::ReportDocument> m_last;
 };
 
 } // namespace vb

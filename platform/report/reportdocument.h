@@ -7,6 +7,7 @@
 // Group and grand totals are added up as the rows go by. Pages are drawn
 // in tenths of a millimetre on any painter, which lets the same pages go
 // to a printer, a PDF file or an image.
+#include "printdocument.h"
 #include "reportdefinition.h"
 #include "reportrows.h"
 #include "selectionformula.h"

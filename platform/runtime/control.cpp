@@ -123,12 +123,9 @@ bool Control::hasFocus() const { return m_form && m_form->ActiveControl() == thi
 
 void TextEditable::setText(const QString &text)
 {
-    QString t = text;
-    if (m_text.maxLength > 0 && t.size() > m_text.maxLength)
-        t.truncate(m_text.maxLength);
-    if (t == m_text.text)
+    if (text == m_text.text)
         return;
-    m_text.text = t;
+    m_text.text = text;
     m_text.selStart = 0;
     m_text.selLength = 0;
     m_text.caretAtStart = false;
@@ -187,16 +184,10 @@ void TextEditable::replaceSelection(const QString &with)
     QString t = m_text.text;
     int start = std::clamp(m_text.selStart, 0, int(t.size()));
     int len = std::clamp(m_text.selLength, 0, int(t.size()) - start);
-    QString insert = with;
-    if (m_text.maxLength > 0) {
-        int room = m_text.maxLength - (int(t.size()) - len);
-        if (room < insert.size())
-            insert.truncate(std::max(0, room));
-    }
-    t.replace(start, len, insert);
+    t.replace(start, len, with);
     bool differs = t != m_text.text;
     m_text.text = t;
-    m_text.selStart = start + int(insert.size());
+    m_text.selStart = start + int(with.size());
     m_text.selLength = 0;
     m_text.caretAtStart = false;
     if (differs) {

@@ -189,8 +189,6 @@ public:
     void setSelLength(int v);
     QString SelText() const;
     void setSelText(const QString &text); // replaces the selection, Change runs
-    int MaxLength() const { return m_text.maxLength; }
-    void setMaxLength(int v) { m_text.maxLength = v; }
     bool Locked() const { return m_text.locked; }
     void setLocked(bool v);
 
@@ -218,7 +216,7 @@ private:
     void replaceSelection(const QString &with);
     struct State {
         QString text;
-        int selStart = 0, selLength = 0, maxLength = 0;
+        int selStart = 0, selLength = 0;
         bool locked = false;
         bool caretAtStart = false;
     };
@@ -397,7 +395,6 @@ public:
     ControlKind kind() const override { return ControlKind::Timer; }
     int Interval() const { return m_p.interval; }
     void setInterval(int ms);
-    bool TimerEnabled() const { return m_p.enabled; }
     void setTimerEnabled(bool v);
     // Enabled with an interval, on a loaded form.
     bool running() const;
@@ -576,11 +573,9 @@ class Shape : public Control
 public:
     using Control::Control;
     ControlKind kind() const override { return ControlKind::Shape; }
-    int ShapeType() const { return m_shape; } // 0 rectangle, 4 rounded
-    void setShapeType(int v) { m_shape = v; }
-
-private:
-    int m_shape = 0;
+    // 0 rectangle, 4 rounded: the desktop draws every shape as a box, so
+    // the forms' setting is accepted and changes nothing.
+    void setShapeType(int) {}
 };
 
 // A control array: elements addressed by index, events raised with the
@@ -613,8 +608,6 @@ public:
     T &operator()(int index) const { return at(index); }
     T &at(int index) const;
     bool has(int index) const { return m_items.count(index) != 0; }
-    int LBound() const { return m_items.begin()->first; }
-    int UBound() const { return m_items.rbegin()->first; }
     template <class F> void forEach(F f) const
     {
         for (auto &[i, c] : m_items)

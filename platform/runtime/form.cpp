@@ -353,6 +353,8 @@ void App::dispatch(const std::function<void()> &event)
         description = QString::fromUtf8(e.what());
     }
     m_lastError = number;
+    if (m_errorObserver)
+        m_errorObserver(number, description);
     runErrorHooks();
     if (m_host && !m_ended) {
         try {

@@ -47,16 +47,12 @@ public:
     void setWidth(int v);
     void setHeight(int v);
     void Move(int left, int top, int width = -1, int height = -1);
-    // Client area (inside the borders), twips.
-    int ScaleWidth() const { return m_p.width; }
-    int ScaleHeight() const { return m_p.height; }
     int WindowState() const { return m_p.windowState; }
     void setWindowState(int v); // runs Resize when it changes
     uint32_t BackColor() const { return m_p.backColor; }
     void setBackColor(uint32_t v);
     int MousePointer() const { return m_p.mousePointer; }
     void setMousePointer(int v);
-    int StartUpPosition() const { return m_p.startUp; }
     void setStartUpPosition(int v) { m_p.startUp = v; }
     bool KeyPreview() const { return m_p.keyPreview; }
     void setKeyPreview(bool v) { m_p.keyPreview = v; }
@@ -188,6 +184,10 @@ public:
     void runErrorHooks();
     // The error the dispatcher last reported (tests look at it).
     int lastErrorNumber() const { return m_lastError; }
+    // Told of every error the dispatcher reports, before it is shown (the
+    // tests' office fixture records them). Kept over reset(), as the hooks are.
+    using ErrorObserver = std::function<void(int number, const QString &description)>;
+    void setErrorObserver(ErrorObserver observer) { m_errorObserver = std::move(observer); }
 
     // End: stops the program at once.
     [[noreturn]] void end();
@@ -203,6 +203,7 @@ private:
     std::map<QString, Factory> m_factories;
     std::map<QString, std::unique_ptr<Form>> m_instances;
     std::map<int, std::function<void()>> m_errorHooks;
+    ErrorObserver m_errorObserver;
     int m_lastHook = 0;
     int m_lastError = 0;
     bool m_ended = false;

@@ -10,9 +10,6 @@
 #include <memory>
 #include <optional>
 
-class QPagedPaintDevice;
-class QPainter;
-
 namespace vb {
 
 class Form;
@@ -42,37 +39,9 @@ constexpr int Window = 0, Printer = 1;
 // error"); its description says why.
 constexpr int NoPrinterError = 482;
 
-// A document (a report) that the host prints or previews. The report
-// engine makes it; the host decides how it reaches paper or screen. Its
-// pages are laid out as they are asked for, so a long report shows its
-// first page at once; a preview lays out the rest a little at a time.
-class PrintDocument
-{
-public:
-    virtual ~PrintDocument() = default;
-    // Shown as the print job's name and the preview window's title.
-    virtual QString title() const = 0;
-    // The number of pages; lays out the whole document first.
-    virtual int pageCount() const = 0;
-    // Paints every page on a paged device (printer, PDF writer), starting
-    // a new device page for each page after the first. After each page,
-    // progress (when given) hears how many of how many are done; false
-    // from it stops the printing there.
-    using Progress = std::function<bool(int done, int pages)>;
-    virtual void paint(QPagedPaintDevice &device, const Progress &progress = {}) const = 0;
-    // Writes the document as a PDF file; false when the file can't be written.
-    virtual bool writePdf(const QString &fileName) const = 0;
-
-    // Pages laid out so far, and whether that is all of them.
-    virtual int pagesLaidOut() const = 0;
-    virtual bool complete() const = 0;
-    // Lays out further pages for about the given time; true when complete.
-    virtual bool layOutMore(int milliseconds) const = 0;
-    // The page size in the painter's units (tenths of a millimetre) and
-    // one page (0-based) painted on a painter whose window is that size.
-    virtual QSize pageSize() const = 0;
-    virtual void paintPage(QPainter &painter, int page) const = 0;
-};
+// A document (a report) that the host prints or previews; the report
+// layer defines it (report/printdocument.h).
+class PrintDocument;
 
 // While a view reads rows to paint them, or the program already waits,
 // nothing may wait again with the screen running: a read that would wait

@@ -97,6 +97,8 @@ public:
     // Bytes one read takes; 0 takes all that wait.
     int InputLen() const { return m_p.inputLen; }
     void setInputLen(int bytes);
+    // Stored and checked as the forms set it, and never used: Qt Serial
+    // Port hands over a byte that arrived with a parity error as it came.
     const QString &ParityReplace() const { return m_p.parityReplace; }
     void setParityReplace(const QString &ch); // one character or ""
     // The default is 1, not 0: the forms rely on a receive event whenever

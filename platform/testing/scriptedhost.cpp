@@ -1,6 +1,7 @@
 #include "scriptedhost.h"
 #include <QElapsedTimer>
 
+#include "report/printdocument.h"
 #include "runtime/errors.h"
 #include "runtime/input.h"
 #include "runtime/programs.h"
@@ -42,6 +43,18 @@ void ScriptedHost::clearRecords()
     m_printed.clear();
     m_modals.clear();
     m_waits.clear();
+}
+
+QStringList ScriptedHost::unusedAnswers() const
+{
+    QStringList out;
+    for (int a : m_msgAnswers)
+        out << QStringLiteral("message box: %1").arg(a);
+    for (const QString &a : m_inputAnswers)
+        out << QStringLiteral("input box: '%1'").arg(a);
+    for (const QString &p : m_menuPicks)
+        out << QStringLiteral("menu: '%1'").arg(p);
+    return out;
 }
 
 int ScriptedHost::msgBox(const QString &prompt, int buttons, const QString &title)
@@ -135,7 +148,6 @@ double ScriptedHost::rnd()
 
 void ScriptedHost::doEvents()
 {
-    ++m_doEvents;
     if (QCoreApplication::instance())
         QCoreApplication::processEvents();
 }
@@ -199,6 +211,5 @@ void ScriptedHost::fireTimers(const QString &name)
     }
 }
 
-bool ScriptedHost::timerRunning(const Timer &t) const { return t.running(); }
 
 } // namespace vb

@@ -52,6 +52,9 @@ public:
     void answerInput(const QString &text) { m_inputAnswers.push_back(text); }
     // Picks for the next popup menus, by item name ("" picks nothing).
     void pickMenu(const QString &itemName) { m_menuPicks.push_back(itemName); }
+    // The scripted answers and picks no box or menu has asked for yet, as
+    // texts ("message box: 6", "input box: 'abc'", "menu: 'mnuX'").
+    QStringList unusedAnswers() const;
     // Acts inside a modal form when it is shown. Without a handler the
     // modal form is closed through its close box at once.
     void onModal(const QString &formName, std::function<void(Form &)> handler);
@@ -83,10 +86,6 @@ public:
     // Fires every running timer of every loaded form once (timers named
     // name only, when given), in form and control order.
     void fireTimers(const QString &name = QString());
-    // Timers the host was told are running.
-    bool timerRunning(const Timer &t) const;
-    // doEvents also lets Qt's events run (serial port data).
-    int doEventsCalls() const { return m_doEvents; }
 
     // Host
     int msgBox(const QString &prompt, int buttons, const QString &title) override;
@@ -98,7 +97,7 @@ public:
                       std::function<void(const ProgramEnd &)> ended) override;
     QDateTime now() override { return m_now; }
     double rnd() override;
-    void doEvents() override;
+    void doEvents() override; // lets Qt's events run too (serial port data)
     // Records each text shown while waiting (once per wait) and sleeps.
     void waiting(const QString &text, int milliseconds) override;
     const QStringList &waits() const { return m_waits; }
@@ -135,7 +134,6 @@ private:
     std::mt19937 m_rng{12345};
     bool m_ended = false;
     bool m_allUnloaded = false;
-    int m_doEvents = 0;
     int m_mousePointer = 0;
     QStringList m_waits;
     bool m_waitingShown = false;

@@ -4,6 +4,7 @@
 // the stored rows read back through a connection of the test's own.
 #include "support/office.h"
 #include "support/otherprogram.h"
+#include "support/rows.h"
 
 #include "admin/frmtruck.h"
 #include "admin/itemlocate.h"
@@ -44,23 +45,10 @@ protected:
     // The stored rows in number order: "num Name" (and " tarewt" for trucks).
     QStringList stored(const QString &table)
     {
-        vb::Connection c;
-        c.Open(QString::fromLatin1(aminv::DefaultConnection), QString(), QString(), -1);
-        vb::Recordset rs;
-        rs.Open(vb::Sql("select * from " + table + " order by num"), c, 3, 1, -1);
-        QStringList out;
-        for (; !rs.Eof(); rs.MoveNext()) {
-            QString row = shown(rs.value("num")) + " " + shown(rs.value("Name"));
-            if (table == "truckmast")
-                row += " " + shown(rs.value("tarewt"));
-            out << row;
-        }
-        rs.Close();
-        c.Close();
-        return out;
+        const QString columns = table == "truckmast" ? "num, Name, tarewt" : "num, Name";
+        return shownRows(aminv::DefaultConnection, vb::Sql("select " + columns + " from " + table + " order by num"),
+                         QLatin1Char(' '));
     }
-
-    static QString shown(const QVariant &v) { return v.isNull() ? QString() : vb::textOf(v); }
 
     // Opens a master from the main screen's F3 menu and acts inside it.
     void openMaster(const QString &formName, const QString &menuItem, const std::function<void(MasterForm &)> &act)

@@ -3,6 +3,7 @@
 // database in a temporary directory. OK ends the program, so the tests
 // start it again in the same directory to see what the next run reads.
 #include "support/office.h"
+#include "support/rows.h"
 
 #include "admin/frmlogin1.h"
 #include "admin/newsetting.h"
@@ -59,12 +60,12 @@ protected:
     void SetUp() override
     {
         Office::SetUp();
-        registerForms();
         host.setNow(QDateTime(QDate(2024, 3, 5), QTime(10, 0)));
     }
 
-    void registerForms()
+    void registerForms() override
     {
+        Office::registerForms();
         registerAdminForms();
         for (const char *name : {"reportplain", "reportprint"}) {
             const QString n = QString::fromLatin1(name);
@@ -105,35 +106,8 @@ protected:
         app().dispatch([] { app().form(F::Name).Show(true); });
     }
 
-    // The next run of the program in the same directory.
-    Form1 &restart()
-    {
-        aminv::release();
-        App::instance().reset();
-        App::instance().setHost(&host);
-        registerWeighingForms();
-        registerForms();
-        form1 = nullptr;
-        return start();
-    }
-
     // The first row of a query as the forms see its values ("Null" for none).
-    Row stored(const QString &query)
-    {
-        Connection c;
-        c.Open(QString::fromLatin1(aminv::DefaultConnection), QString(), QString(), -1);
-        Recordset rs;
-        rs.Open(query, c, 3, 1, -1);
-        Row row;
-        if (!rs.Eof())
-            for (int i = 0; i < rs.FieldCount(); ++i) {
-                const QVariant v = rs.Fields(i).Value();
-                row[rs.Fields(i).Name()] = v.isNull() ? QStringLiteral("Null") : textOf(v);
-            }
-        rs.Close();
-        c.Close();
-        return row;
-    }
+    Row stored(const QString &query) { return shownRow(aminv::DefaultConnection, query); }
     Row counter() { return stored("select * from counter"); }
     int machTypeRows()
     {

@@ -4,6 +4,7 @@
 #include "desktop/formwindow.h"
 #include "desktop/qthost.h"
 #include "database/database.h"
+#include "report/printdocument.h"
 #include "runtime/convert.h"
 #include "runtime/input.h"
 
@@ -1007,9 +1008,10 @@ TEST_F(Desktop, TheFocusedControlDrawsAFrameThatFollowsTheFocus)
         QApplication::processEvents();
         const QImage shot = win->grab().toImage();
         EXPECT_EQ(QColor(shot.pixel(bandAt(*c))), FocusFrame::colour()) << c->fullName().toStdString();
-        if (before)
+        if (before) {
             EXPECT_NE(QColor(shot.pixel(bandAt(*before))), FocusFrame::colour())
                 << "the frame left " << before->fullName().toStdString();
+        }
         before = c;
     }
     f->dtpFrom.setVisible(false);

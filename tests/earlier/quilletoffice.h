@@ -14,6 +14,7 @@
 #include "weighing/registry.h"
 
 #include "support/office.h"
+#include "support/rows.h"
 
 #include "database/database.h"
 #include "runtime/input.h"
@@ -46,9 +47,7 @@ protected:
         }
         vb::App &app = vb::App::instance();
         app.setTitle(QStringLiteral("Quillet"));
-        registerWeighingForms();
-        registerAdminForms();
-        registerEarlierForms();
+        registerForms();
         host.setNow(QDateTime(QDate(2024, 3, 5), QTime(12, 0)));
     }
 
@@ -67,20 +66,8 @@ protected:
         for (const char *name : names)
             vb::app().registerForm(name, [name] { return std::make_unique<StandIn>(name); });
     }
-    // The rows of a query on the running program's connection, one text per
-    // row, cells joined by '|'.
-    QStringList rows(const QString &query)
-    {
-        QSqlQuery q = aminv::dbConn().run(vb::Sql(query));
-        QStringList out;
-        while (q.next()) {
-            QStringList cells;
-            for (int i = 0; i < q.record().count(); ++i)
-                cells << (q.isNull(i) ? QStringLiteral("<null>") : q.value(i).toString());
-            out << cells.join(QLatin1Char('|'));
-        }
-        return out;
-    }
+    // The rows of a query on the running program's connection.
+    QStringList rows(const QString &query) { return storedRows(aminv::dbConn(), vb::Sql(query)); }
     // Answers the next confirmation box with "Ok" or "Cancel".
     void confirm(bool ok)
     {
@@ -90,11 +77,26 @@ protected:
         });
     }
 
+    // The forms of the earlier edition: the shared ones and its variants.
+    static void registerForms()
+    {
+        registerWeighingForms();
+        registerAdminForms();
+        registerEarlierForms();
+    }
+
     QuilletForm1 &start()
     {
         earlier::Main();
         form1 = &vb::app().form<QuilletForm1>("Form1");
         return *form1;
+    }
+    // The next run of the program in the same directory.
+    QuilletForm1 &restart()
+    {
+        newRun(host, registerForms);
+        form1 = nullptr;
+        return start();
     }
 
     vb::PtyPair cable;

@@ -58,37 +58,7 @@ protected:
 
     // The rows of a query read on a connection of its own: OK closes the
     // program's.
-    QStringList stored(const QString &query)
-    {
-        Connection c;
-        c.Open(QString::fromLatin1(earlier::ConnectionString), QString(), QString(), -1);
-        Recordset rs;
-        rs.Open(query, c, 3, 1, -1);
-        QStringList out;
-        while (!rs.Eof()) {
-            QStringList cells;
-            for (int i = 0; i < rs.FieldCount(); ++i)
-                cells << shown(rs.Fields(i).Value());
-            out << cells.join(QLatin1Char('|'));
-            rs.MoveNext();
-        }
-        rs.Close();
-        c.Close();
-        return out;
-    }
-
-    // The next run of the program in the same directory.
-    QuilletForm1 &restart()
-    {
-        aminv::release();
-        App::instance().reset();
-        App::instance().setHost(&host);
-        registerWeighingForms();
-        registerAdminForms();
-        registerEarlierForms();
-        form1 = nullptr;
-        return start();
-    }
+    QStringList stored(const QString &query) { return shownRows(earlier::ConnectionString, query); }
 };
 
 // ---- company lines ---------------------------------------------------------

@@ -224,7 +224,7 @@ TEST_F(Composer, AnUnwritableFileIsNamedAndNothingIsPrinted)
 {
     QDir().mkdir("slip.prn"); // a directory where the file should go
     setTotline(1);
-    print(previewplain::Name);
+    print(previewplain::Name, std::nullopt); // no copies are asked for
     ASSERT_EQ(host.boxes().size(), 1u);
     const QString box = host.boxes()[0].prompt;
     EXPECT_TRUE(box.startsWith("slip.prn cannot be written (")) << box.toStdString();

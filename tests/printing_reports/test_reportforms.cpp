@@ -188,6 +188,7 @@ TEST_F(ReportForms, PreviewTwiceOpensTwoPreviews)
 TEST_F(ReportForms, MissingReportFileIsReportedByName)
 {
     QFile::remove(m_dir.filePath("material.rpt"));
+    expectUntrappedError(report::CannotOpenReport);
     start();
     bool stayedOpen = false;
     fromMenu<DateRangeReport>("mw", "printmat", [&](DateRangeReport &f) {

@@ -6,6 +6,8 @@
 #include "weighing/form1.h"
 #include "weighing/registry.h"
 
+#include "support/newrun.h"
+
 #include "database/database.h"
 #include "runtime/input.h"
 #include "testing/qtprint.h"
@@ -14,7 +16,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <utility>
+#include <vector>
 
 // The files of a scale office in a temporary directory (the current
 // directory while a test runs): the delivered database and the scripted
@@ -31,17 +36,32 @@ protected:
         QDir::setCurrent(m_dir.path());
         vb::App::instance().reset();
         vb::App::instance().setHost(&host);
+        vb::App::instance().setErrorObserver([this](int number, const QString &description) {
+            m_untrapped.push_back({number, description});
+        });
     }
     void TearDown() override
     {
         if (aminv::connected() && vb::App::instance().hasForm("Form1"))
             if (auto *f = dynamic_cast<Form1 *>(&vb::app().form("Form1")); f && f->loaded())
                 f->Unload();
+        vb::App::instance().setErrorObserver({});
+        checkUntrappedErrors();
+        // After a failure the rest of the script was not reached.
+        if (!HasFailure()) {
+            EXPECT_EQ(host.unusedAnswers(), QStringList()) << "scripted answers that no box asked for";
+        }
         aminv::release();
         vb::App::instance().reset();
         vb::App::instance().setHost(nullptr);
         QDir::setCurrent(m_oldDir);
     }
+
+    // A run-time error that no handler trapped is shown in a box and the
+    // program goes on. A test that means to leave one standing (the error
+    // it checks) declares its number; any other fails the test at
+    // tear-down, and so does a declared one that never came.
+    void expectUntrappedError(int number) { m_declaredErrors.push_back(number); }
 
     // Runs statements on the database before the program starts.
     void prepare(std::initializer_list<vb::Sql> statements)
@@ -60,6 +80,23 @@ protected:
     vb::ScriptedHost host;
     QTemporaryDir m_dir;
     QString m_oldDir;
+
+private:
+    void checkUntrappedErrors()
+    {
+        for (const auto &[number, description] : m_untrapped) {
+            const bool declared =
+                std::find(m_declaredErrors.begin(), m_declaredErrors.end(), number) != m_declaredErrors.end();
+            EXPECT_TRUE(declared) << "untrapped run-time error " << number << ": " << description.toStdString();
+        }
+        for (int number : m_declaredErrors)
+            EXPECT_TRUE(std::any_of(m_untrapped.begin(), m_untrapped.end(),
+                                    [number](const auto &e) { return e.first == number; }))
+                << "declared run-time error " << number << " never came";
+    }
+
+    std::vector<std::pair<int, QString>> m_untrapped;
+    std::vector<int> m_declaredErrors;
 };
 
 // The office running the current edition's weighing forms, started
@@ -70,7 +107,7 @@ protected:
     void SetUp() override
     {
         OfficeDirectory::SetUp();
-        registerWeighingForms();
+        registerForms();
         // No indicator port unless a test asks for one.
         prepare({vb::Sql("update listvalue set Name='2' where type='machtyp'")});
     }
@@ -88,11 +125,22 @@ protected:
                           grossDt, grossTime, tareDt, tareTime, tareOral, stage})});
     }
 
+    // The forms of this office's program: the weighing forms. A fixture
+    // that adds its own overrides it; restart() registers them again.
+    virtual void registerForms() { registerWeighingForms(); }
+
     Form1 &start()
     {
         aminv::Main();
         form1 = &vb::app().form<Form1>("Form1");
         return *form1;
+    }
+    // The next run of the program in the same directory.
+    Form1 &restart()
+    {
+        newRun(host, [this] { registerForms(); });
+        form1 = nullptr;
+        return start();
     }
 
     Form1 *form1 = nullptr;

@@ -330,6 +330,8 @@ TEST_F(MainScreen, AMissingPortIsReportedAndTheScreenStillWorks)
 
 TEST_F(MainScreen, FunctionKeysOpenTheirForms)
 {
+    // Forms of other areas are not registered here: opening one raises 424.
+    expectUntrappedError(424);
     Form1 &f = start();
     host.clearRecords();
     ui::press(f, Key::F4);

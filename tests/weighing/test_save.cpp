@@ -2,6 +2,7 @@
 // main screen, driven as the operator drives them, on the delivered
 // database in a temporary directory.
 #include "support/office.h"
+#include "support/rows.h"
 
 #include "weighing/amountinwords.h"
 #include "weighing/msbox.h"
@@ -75,18 +76,7 @@ protected:
         return row;
     }
     // The rows of a query as stored, one text per row.
-    QStringList rows(const QString &query)
-    {
-        QSqlQuery q = aminv::dbConn().run(Sql(query));
-        QStringList out;
-        while (q.next()) {
-            QStringList cells;
-            for (int i = 0; i < q.record().count(); ++i)
-                cells << (q.isNull(i) ? QStringLiteral("<null>") : q.value(i).toString());
-            out << cells.join(QLatin1Char('|'));
-        }
-        return out;
-    }
+    QStringList rows(const QString &query) { return storedRows(aminv::dbConn(), Sql(query)); }
     int count(const QString &query) { return rows(query).size(); }
     QString caption(const char *table, const char *name, int index)
     {
