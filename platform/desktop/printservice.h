@@ -3,6 +3,7 @@
 // as a PDF file and handed to a queue here, so that a queue that refuses it,
 // a missing default printer or a stopped service is told to the operator
 // with CUPS's own reason rather than lost.
+#include "report/printdocument.h"
 #include "runtime/host.h"
 
 #include <QByteArray>

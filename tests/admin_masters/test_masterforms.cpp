@@ -435,6 +435,7 @@ TEST_F(TruckMaster, EditingTheTareKeepsTheTruck)
 // works once the file is free.
 TEST_F(TruckMaster, UnderAnotherProgramsLockEachButtonNamesWhatDidNotHappen)
 {
+    expectUntrappedError(vb::RuntimeError::DatabaseErrorNumber);
     start();
     const int wait = vb::Connection::lockWait();
     vb::Connection::setLockWait(300);

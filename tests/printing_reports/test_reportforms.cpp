@@ -269,6 +269,7 @@ TEST_F(ReportForms, NumberRangeWithoutTicketsProposesOneAndToday)
 // operator is told which report failed and why.
 TEST_F(ReportForms, AReportOverDamagedPagesSaysSo)
 {
+    expectUntrappedError(RuntimeError::DatabaseErrorNumber);
     prepare({Sql("with recursive k(i) as (select 1 union all select i + 1 from k where i < 6000) "
                  "insert into emp (num, truckno, material, rece, sup, grosswt, tarewt, netwt, grossdt, grosstime, "
                  "taredt, taretime, grossoral, tareoral, rupee, stage, amtword, dt) "
