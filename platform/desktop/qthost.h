@@ -16,6 +16,7 @@
 #include <vector>
 
 class QEventLoop;
+class QWidget;
 class QTimer;
 
 namespace vb {
@@ -61,6 +62,8 @@ public:
     // preview window.
     void printReport(std::shared_ptr<const PrintDocument> document, int destination,
                      int copies) override;
+    // A small window without a close box, centred, painted on each update.
+    void progress(const QString &title, const QString &text, int done, int total) override;
     std::optional<QSize> screenArea() override;
     void formShown(Form &form, bool modal) override;
     void formHidden(Form &form) override;
@@ -82,6 +85,7 @@ private:
     };
     std::vector<Modal> m_modal;
     int m_overrideCursors = 0;
+    QPointer<QWidget> m_progress;
 };
 
 } // namespace vb

@@ -40,6 +40,7 @@ void ScriptedHost::clearRecords()
     m_started.clear();
     m_printed.clear();
     m_modals.clear();
+    m_progress.clear();
 }
 
 int ScriptedHost::msgBox(const QString &prompt, int buttons, const QString &title)

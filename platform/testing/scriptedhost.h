@@ -84,6 +84,13 @@ public:
     void fireTimers(const QString &name = QString());
     // Timers the host was told are running.
     bool timerRunning(const Timer &t) const;
+    // Every progress shown, in order.
+    struct Progress {
+        QString title, text;
+        int done = 0, total = 0;
+    };
+    const std::vector<Progress> &progressShown() const { return m_progress; }
+
     // doEvents also lets Qt's events run (serial port data).
     int doEventsCalls() const { return m_doEvents; }
 
@@ -97,6 +104,10 @@ public:
     QDateTime now() override { return m_now; }
     double rnd() override;
     void doEvents() override;
+    void progress(const QString &title, const QString &text, int done, int total) override
+    {
+        m_progress.push_back({title, text, done, total});
+    }
     void endProgram() override { m_ended = true; }
     void setScreenMousePointer(int p) override { m_mousePointer = p; }
     void printReport(std::shared_ptr<const PrintDocument> document, int destination,
@@ -130,6 +141,7 @@ private:
     bool m_ended = false;
     bool m_allUnloaded = false;
     int m_doEvents = 0;
+    std::vector<Progress> m_progress;
     int m_mousePointer = 0;
 };
 
