@@ -107,8 +107,8 @@ void addMissingIndexes(vb::Connection &conn)
     }
 
     // Each index is PerIndex steps. Within one, the engine's steps so far
-    // are measured against those of the index before (the first is
-    // reckoned from the number of tickets).
+    // are measured against those of the index before; the first is
+    // reckoned from the number of tickets (about nine engine steps a row).
     constexpr int PerIndex = 100;
     constexpr int EngineSteps = 20000; // engine steps between two calls
     const int total = int(missing.size()) * PerIndex;
@@ -121,7 +121,7 @@ void addMissingIndexes(vb::Connection &conn)
             app.host().progress(title, text, done, total);
     };
     int index = 0;
-    double calls = 0, expected = std::max(1.0, rows * 40 / EngineSteps);
+    double calls = 0, expected = std::max(1.0, rows * 9 / EngineSteps);
     QElapsedTimer sinceShown;
     sinceShown.start();
     show(0);

@@ -5,6 +5,7 @@
 #include "runtime/input.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -137,6 +138,15 @@ double FormWindow::screenScale(const QScreen *screen)
     return 1;
 }
 
+QSize FormWindow::frameExtra()
+{
+    QSize extra;
+    for (const QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->isWindow())
+            extra = extra.expandedTo(w->frameGeometry().size() - w->geometry().size());
+    return extra;
+}
+
 double FormWindow::normalScale() const
 {
     const QScreen *scr = screen() ? screen() : QGuiApplication::primaryScreen();
@@ -164,7 +174,7 @@ QPoint FormWindow::normalPosition() const
         return QPoint(px(m_form.Left()), px(m_form.Top()));
     const QRect area = scr->availableGeometry();
     const double f = screenScale(scr);
-    const QSize size = normalSize();
+    const QSize size = normalSize() + frameExtra();
     // The form's free room on the screen, as the form reckons it (the
     // screen's area shrunk by the scale) and as the window has it: a form
     // in the corner stays there, a centred form stays centred.

@@ -55,6 +55,10 @@ public:
     // windows in their normal state, message and input boxes grow by it, so
     // they read as the main screen does. 1 while no maximized form is loaded.
     static double screenScale(const QScreen *screen);
+    // What a window manager's frame adds to a window's size, as the windows
+    // shown so far have it (none without a window manager): a window is
+    // placed so that its frame is where its place rule puts it.
+    static QSize frameExtra();
     // Colours as the forms store them (0x00BBGGRR, system colours with the
     // high bit set); invalid for a system colour that keeps the default.
     static QColor colour(uint32_t value, const QPalette &palette);

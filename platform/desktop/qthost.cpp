@@ -10,6 +10,7 @@
 #include "runtime/programs.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCursor>
 #include <QDir>
 #include <QEventLoop>
@@ -322,7 +323,9 @@ static void centreOnScreen(QWidget &window)
     const QRect area = screen->availableGeometry();
     const QSize room = area.size() - QSize(16, 48);
     window.resize(window.size().boundedTo(room));
-    window.move(area.x() + (area.width() - window.width()) / 2, area.y() + (area.height() - window.height()) / 2);
+    const QSize outside = window.size() + FormWindow::frameExtra();
+    window.move(area.x() + std::max(0, (area.width() - outside.width()) / 2),
+                area.y() + std::max(0, (area.height() - outside.height()) / 2));
 }
 
 void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int destination,
@@ -370,6 +373,20 @@ void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int dest
 
 // ---- progress -----------------------------------------------------------------------
 
+namespace {
+
+// Stays until the task is done: a window manager's close box does nothing.
+class ProgressWindow : public QWidget
+{
+public:
+    ProgressWindow() : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {}
+
+protected:
+    void closeEvent(QCloseEvent *event) override { event->ignore(); }
+};
+
+} // namespace
+
 void QtHost::progress(const QString &title, const QString &text, int done, int total)
 {
     if (unattended()) {
@@ -383,7 +400,7 @@ void QtHost::progress(const QString &title, const QString &text, int done, int t
     }
     QProgressBar *bar = nullptr;
     if (!m_progress) {
-        auto *window = new QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+        auto *window = new ProgressWindow;
         window->setObjectName(QStringLiteral("progress"));
         window->setWindowTitle(title);
         auto *layout = new QVBoxLayout(window);
@@ -394,7 +411,8 @@ void QtHost::progress(const QString &title, const QString &text, int done, int t
         layout->addWidget(label);
         bar = new QProgressBar(window);
         layout->addWidget(bar);
-        window->resize(std::max(420, window->sizeHint().width()), window->sizeHint().height());
+        window->setMinimumWidth(480);
+        window->adjustSize();
         centreOnScreen(*window);
         window->show();
         window->raise();

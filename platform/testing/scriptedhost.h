@@ -84,10 +84,11 @@ public:
     void fireTimers(const QString &name = QString());
     // Timers the host was told are running.
     bool timerRunning(const Timer &t) const;
-    // Every progress shown, in order.
+    // Every progress shown, in order, and whether any form was loaded then.
     struct Progress {
         QString title, text;
         int done = 0, total = 0;
+        bool formsLoaded = false;
     };
     const std::vector<Progress> &progressShown() const { return m_progress; }
 
@@ -106,7 +107,7 @@ public:
     void doEvents() override;
     void progress(const QString &title, const QString &text, int done, int total) override
     {
-        m_progress.push_back({title, text, done, total});
+        m_progress.push_back({title, text, done, total, App::instance().anyLoaded()});
     }
     void endProgram() override { m_ended = true; }
     void setScreenMousePointer(int p) override { m_mousePointer = p; }
