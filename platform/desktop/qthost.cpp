@@ -391,7 +391,7 @@ void QtHost::progress(const QString &title, const QString &text, int done, int t
 {
     if (unattended()) {
         if (done == 0)
-            fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+            fprintf(stderr, "[progress] %s: %s\n", qPrintable(title), qPrintable(text));
         return;
     }
     if (done >= total) {

@@ -22,10 +22,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QPainter>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QFileInfo>
@@ -1220,6 +1222,64 @@ TEST(BareXServer, AReportPreviewTakesTheKeysAndGivesThemBack)
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << child.readAllStandardError().toStdString();
     EXPECT_EQ(child.exitCode(), 0) << "2: the form never became active, 3: the preview never did, "
                                       "4: the form did not become active again";
+}
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// A long task before the screen comes (the start-up preparing a database):
+// a centred window with the text and the steps done, painted on each step
+// without the program's own event loop running, that the operator cannot
+// close, and that goes when the task is done.
+TEST_F(Desktop, AProgressWindowPaintsEachStepAndGoesWhenTheTaskIsDone)
+{
+    const QString text = QStringLiteral("Preparing the database for this program (done once). Please wait...");
+    const auto progressWindow = [] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == QStringLiteral("progress") && w->isVisible())
+                return w;
+        return static_cast<QWidget *>(nullptr);
+    };
+    host->progress("Varnock", text, 0, 600);
+    QPointer<QWidget> window = progressWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->windowTitle(), "Varnock");
+    auto *label = window->findChild<QLabel *>();
+    auto *bar = window->findChild<QProgressBar *>();
+    ASSERT_TRUE(label && bar);
+    EXPECT_EQ(label->text(), text);
+    EXPECT_EQ(bar->maximum(), 600);
+    const QRect area = window->screen()->availableGeometry();
+    EXPECT_LE((window->frameGeometry().center() - area.center()).manhattanLength(), 2);
+
+    PaintCounter counter;
+    bar->installEventFilter(&counter);
+    for (int done : {100, 250, 599}) {
+        const int before = counter.paints;
+        host->progress("Varnock", text, done, 600);
+        EXPECT_EQ(bar->value(), done);
+        EXPECT_GT(counter.paints, before) << "painted at " << done << " with no event loop running";
+        EXPECT_EQ(progressWindow(), window) << "one window throughout";
+    }
+    window->close();
+    EXPECT_TRUE(window->isVisible()) << "the close box does nothing while the task runs";
+
+    host->progress("Varnock", text, 600, 600);
+    QApplication::processEvents();
+    EXPECT_TRUE(window.isNull() || !window->isVisible());
+    EXPECT_EQ(progressWindow(), nullptr);
 }
 
 // ---- on real screens, with and without a window manager ----------------------
