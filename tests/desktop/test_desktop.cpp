@@ -5,6 +5,7 @@
 #include "desktop/qthost.h"
 #include "runtime/convert.h"
 #include "runtime/input.h"
+#include "testing/xserver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -1424,62 +1425,14 @@ struct XRun {
 XRun runOnXServer(QSize screen, bool windowManager, const QString &childMode)
 {
     XRun run;
-    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-    const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
-    if (xvfb.isEmpty()) {
-        run.skipped = QStringLiteral("Xvfb is not installed (tools/deps installs it)");
+    XServer x;
+    if (!x.start(screen, windowManager)) {
+        run.skipped = x.skipped();
+        run.errors = x.error();
         return run;
-    }
-    if (windowManager && openbox.isEmpty()) {
-        run.skipped = QStringLiteral("openbox is not installed (tools/deps installs it)");
-        return run;
-    }
-    // The server picks a free display itself and names it on its output.
-    QProcess server;
-    server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
-                        QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()),
-                        QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    QByteArray display;
-    if (server.waitForStarted())
-        waitFor([&] {
-            server.waitForReadyRead(100);
-            display += server.readAllStandardOutput();
-            return display.contains('\n');
-        });
-    display = display.trimmed();
-    if (display.isEmpty()) {
-        run.errors = QStringLiteral("the X server did not start");
-        server.kill();
-        server.waitForFinished(5000);
-        return run;
-    }
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":") + QString::fromLatin1(display));
-    QProcess manager;
-    if (windowManager) {
-        manager.setProcessEnvironment(env);
-        manager.start(openbox, {});
-        if (!manager.waitForStarted())
-            run.errors = QStringLiteral("openbox did not start");
-        // Openbox names itself on the root window once it manages windows.
-        const QString xprop = QStandardPaths::findExecutable(QStringLiteral("xprop"));
-        const bool managing = waitFor(
-            [&] {
-                if (xprop.isEmpty())
-                    return false;
-                QProcess probe;
-                probe.setProcessEnvironment(env);
-                probe.start(xprop, {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
-                probe.waitForFinished(2000);
-                return probe.readAllStandardOutput().contains("window id");
-            },
-            xprop.isEmpty() ? 1500 : 10000);
-        if (!managing && !xprop.isEmpty())
-            run.errors += QStringLiteral("openbox did not take the screen\n");
     }
     QProcess child;
-    child.setProcessEnvironment(env);
+    child.setProcessEnvironment(x.environment());
     child.start(QCoreApplication::applicationFilePath(), {childMode});
     if (!child.waitForFinished(60000))
         child.kill();
@@ -1491,16 +1444,9 @@ XRun runOnXServer(QSize screen, bool windowManager, const QString &childMode)
         for (qsizetype i = 1; i < words.size(); ++i)
             values.push_back(words[i].toDouble());
     }
-    run.errors += QString::fromUtf8(child.readAllStandardError());
+    run.errors += QString::fromUtf8(child.readAllStandardError()) + x.managerErrors();
     if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
         run.errors += QStringLiteral("\nthe child ended with %1").arg(child.exitCode());
-    if (windowManager) {
-        manager.terminate();
-        manager.waitForFinished(5000);
-        run.errors += QString::fromUtf8(manager.readAllStandardError());
-    }
-    server.terminate();
-    server.waitForFinished(5000);
     return run;
 }
 
