@@ -266,7 +266,11 @@ void Connection::setProgressHandler(std::function<void()> progress, int steps)
     sqlite3_progress_handler(
         engine, std::max(1, steps),
         [](void *call) {
-            (*static_cast<std::function<void()> *>(call))();
+            // Nothing may leave through the engine's own code.
+            try {
+                (*static_cast<std::function<void()> *>(call))();
+            } catch (...) {
+            }
             return 0; // never interrupts the statement
         },
         m_progress.get());
