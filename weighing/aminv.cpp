@@ -9,10 +9,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
 #include <memory>
 
 namespace aminv {
@@ -73,13 +75,16 @@ void closeRecordsetsOnError()
 
 // An office's file made before the indexes of the delivered database gets
 // them here, once; a file that cannot take them (read-only, locked) works
-// on without them, only slower.
+// on without them, only slower. On a large file this takes seconds: a
+// small window tells the operator, with the steps done so far.
 void addMissingIndexes(vb::Connection &conn)
 {
     if (!conn.isOpen())
         return;
     static const QRegularExpression named(QStringLiteral("EXISTS\\s+(\\w+)\\s+ON"),
                                           QRegularExpression::CaseInsensitiveOption);
+    QStringList missing;
+    double rows = 0;
     try {
         QSet<QString> present;
         vb::Recordset rs;
@@ -91,10 +96,57 @@ void addMissingIndexes(vb::Connection &conn)
         for (const char *statement : db::IndexStatements) {
             const QString text = QString::fromLatin1(statement);
             if (!present.contains(named.match(text).captured(1).toLower()))
-                conn.run(text).finish();
+                missing << text;
+        }
+        if (missing.isEmpty())
+            return;
+        rs.Open("select count(*) from emp", conn, vb::CursorType::Static, vb::LockType::ReadOnly);
+        rows = rs.Fields(0).Value().toDouble();
+        rs.Close();
+    } catch (const vb::RuntimeError &) {
+        return;
+    }
+
+    // Each index is PerIndex steps. Within one, the engine's steps so far
+    // are measured against those of the index before; the first is
+    // reckoned from the number of tickets (about nine engine steps a row).
+    constexpr int PerIndex = 100;
+    constexpr int EngineSteps = 20000; // engine steps between two calls
+    const int total = int(missing.size()) * PerIndex;
+    vb::App &app = vb::App::instance();
+    const bool shown = app.hasHost();
+    const QString title = app.title();
+    const QString text = QString::fromLatin1(PreparingText);
+    const auto show = [&](int done) {
+        if (shown)
+            app.host().progress(title, text, done, total);
+    };
+    int index = 0;
+    double calls = 0, expected = std::max(1.0, rows * 9 / EngineSteps);
+    QElapsedTimer sinceShown;
+    sinceShown.start();
+    show(0);
+    conn.setProgressHandler(
+        [&] {
+            ++calls;
+            if (sinceShown.elapsed() < 50)
+                return;
+            sinceShown.restart();
+            show(index * PerIndex + int(std::min(0.95, calls / expected) * PerIndex));
+        },
+        EngineSteps);
+    try {
+        for (; index < int(missing.size()); ++index) {
+            calls = 0;
+            conn.run(missing[index]).finish();
+            expected = std::max(1.0, calls);
+            if (index + 1 < int(missing.size()))
+                show((index + 1) * PerIndex);
         }
     } catch (const vb::RuntimeError &) {
     }
+    conn.setProgressHandler({});
+    show(total);
 }
 
 // A folder of the name, matched as files are; empty when there is none.

@@ -38,5 +38,7 @@ QVariant ConfirmBox(const QString &text);
 
 // The default connection line written when "constr.txt" is missing.
 inline constexpr const char *DefaultConnection = "DRIVER={Microsoft Access Driver (*.mdb)}; DBQ=wt.mdb";
+// Shown while the start-up adds the indexes an office's older file lacks.
+inline constexpr const char *PreparingText = "Preparing the database for this program (done once). Please wait...";
 
 } // namespace aminv

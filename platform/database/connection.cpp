@@ -10,9 +10,11 @@
 #include <QFileInfo>
 #include <QThread>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QUrl>
 #include <algorithm>
+#include <sqlite3.h>
 
 namespace vb {
 
@@ -263,6 +265,34 @@ void Connection::openFile(const QString &connectionString, const QString &, cons
     installRollbackHook();
 }
 
+void Connection::setProgressHandler(std::function<void()> progress, int steps)
+{
+    requireOpen();
+    const QVariant handle = QSqlDatabase::database(m_name, false).driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return;
+    sqlite3 *engine = *static_cast<sqlite3 *const *>(handle.constData());
+    if (!engine)
+        return;
+    if (!progress) {
+        sqlite3_progress_handler(engine, 0, nullptr, nullptr);
+        m_progress.reset();
+        return;
+    }
+    m_progress = std::make_unique<std::function<void()>>(std::move(progress));
+    sqlite3_progress_handler(
+        engine, std::max(1, steps),
+        [](void *call) {
+            // Nothing may leave through the engine's own code.
+            try {
+                (*static_cast<std::function<void()> *>(call))();
+            } catch (...) {
+            }
+            return 0; // never interrupts the statement
+        },
+        m_progress.get());
+}
+
 void Connection::Close()
 {
     m_openFailure.reset();
@@ -283,6 +313,7 @@ void Connection::Close()
         db.close();
     }
     QSqlDatabase::removeDatabase(m_name);
+    m_progress.reset();
     auto &r = registry();
     r.erase(std::remove(r.begin(), r.end(), this), r.end());
     m_open = false;

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "runtime/errors.h"
@@ -97,6 +98,12 @@ public:
     // its rowid last would), kept: the program never alters a table.
     QSqlRecord columnsOf(const QString &columnList, const QString &table);
 
+    // Calls progress about every `steps` steps of the engine while a
+    // statement runs, so a long one (building an index on a large file)
+    // can keep a window painting; an empty progress removes it. It holds
+    // until the connection closes.
+    void setProgressHandler(std::function<void()> progress, int steps = 20000);
+
     // The open connections of the process (the error hook rolls back theirs).
     static const std::vector<Connection *> &openConnections();
 
@@ -136,6 +143,7 @@ private:
     QHash<QString, TableInfo> m_tables;
     std::vector<Recordset *> m_readers; // open recordsets on this connection
     QHash<QString, QSqlRecord> m_columnRecords;
+    std::unique_ptr<std::function<void()>> m_progress;
 };
 
 } // namespace vb

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QTreeView>
 #include <algorithm>
+#include <cmath>
 
 namespace vb {
 
@@ -397,7 +398,12 @@ void FormWindow::resizeEvent(QResizeEvent *event)
     if (m_syncing || !isVisible() || (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) ||
         !m_form.loaded())
         return;
-    int w = width() * TwipsPerPixel, h = height() * TwipsPerPixel;
+    // The size the operator gave, in the form's twips (a scaled window
+    // that keeps its size leaves the form's as it was).
+    if (size() == normalSize())
+        return;
+    const double s = normalScale();
+    int w = int(std::lround(width() * TwipsPerPixel / s)), h = int(std::lround(height() * TwipsPerPixel / s));
     if (w == m_form.Width() && h == m_form.Height())
         return;
     run([&] {

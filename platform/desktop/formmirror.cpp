@@ -189,13 +189,14 @@ void FormWindow::refreshForm()
             showNormal();
     }
     if (state == WindowState::Normal && !isMaximized() && !isMinimized()) {
-        QSize size(px(m_form.Width()), px(m_form.Height()));
+        if (updateScale()) {
+            refreshAll(); // every control at the new scale, then back here
+            return;
+        }
+        const QSize size = normalSize();
         if (this->size() != size)
             resize(size);
-        QPoint origin;
-        if (QScreen *scr = screen() ? screen() : QGuiApplication::primaryScreen())
-            origin = scr->availableGeometry().topLeft();
-        QPoint at = origin + QPoint(px(m_form.Left()), px(m_form.Top()));
+        const QPoint at = normalPosition();
         if (pos() != at)
             move(at);
     }
@@ -523,7 +524,7 @@ void FormWindow::showForm()
 {
     // The normal size is the form's, also for a window that opens maximized
     // (Qt would otherwise size it around its widgets).
-    resize(px(m_form.Width()), px(m_form.Height()));
+    resize(normalSize());
     refreshAll();
     Syncing s(m_syncing);
     switch (m_form.WindowState()) {

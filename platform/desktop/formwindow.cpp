@@ -5,10 +5,12 @@
 #include "runtime/input.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -18,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTreeView>
 #include <algorithm>
 #include <cmath>
@@ -119,6 +122,74 @@ QPointF FormWindow::toTwips(QPointF pixels) const
     return QPointF(pixels.x() * TwipsPerPixel / m_scaleX, pixels.y() * TwipsPerPixel / m_scaleY);
 }
 
+double FormWindow::screenScale(const QScreen *screen)
+{
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return 1;
+    const QSize area = screen->availableGeometry().size();
+    for (const Form *f : App::instance().instances())
+        if (f->loaded() && f->WindowState() == WindowState::Maximized && f->Width() > 0 && f->Height() > 0) {
+            const double scale = std::min(double(area.width()) * TwipsPerPixel / f->Width(),
+                                          double(area.height()) * TwipsPerPixel / f->Height());
+            return std::max(1.0, scale);
+        }
+    return 1;
+}
+
+QSize FormWindow::frameExtra()
+{
+    QSize extra;
+    for (const QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->isWindow())
+            extra = extra.expandedTo(w->frameGeometry().size() - w->geometry().size());
+    return extra;
+}
+
+double FormWindow::normalScale() const
+{
+    const QScreen *scr = screen() ? screen() : QGuiApplication::primaryScreen();
+    double scale = screenScale(scr);
+    const int w = px(m_form.Width()), h = px(m_form.Height());
+    if (scale > 1 && scr && w > 0 && h > 0) {
+        // Room is left for a window manager's frame and title bar.
+        const QSize room = scr->availableGeometry().size() - QSize(16, 48);
+        scale = std::max(1.0, std::min({scale, double(room.width()) / w, double(room.height()) / h}));
+    }
+    return scale;
+}
+
+QSize FormWindow::normalSize() const
+{
+    const double s = normalScale();
+    return QSize(int(std::floor(m_form.Width() * s / TwipsPerPixel)),
+                 int(std::floor(m_form.Height() * s / TwipsPerPixel)));
+}
+
+QPoint FormWindow::normalPosition() const
+{
+    const QScreen *scr = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!scr)
+        return QPoint(px(m_form.Left()), px(m_form.Top()));
+    const QRect area = scr->availableGeometry();
+    const double f = screenScale(scr);
+    const QSize size = normalSize() + frameExtra();
+    // The form's free room on the screen, as the form reckons it (the
+    // screen's area shrunk by the scale) and as the window has it: a form
+    // in the corner stays there, a centred form stays centred.
+    const auto place = [f](int twips, int formTwips, int areaPixels, int windowPixels) {
+        const double designRoom = double(areaPixels) / f - double(formTwips) / TwipsPerPixel;
+        const double room = areaPixels - windowPixels;
+        const double at = double(twips) / TwipsPerPixel;
+        if (designRoom <= 0 || room <= 0)
+            return int(std::floor(at * f));
+        return int(std::lround(at * room / designRoom));
+    };
+    return area.topLeft() + QPoint(place(m_form.Left(), m_form.Width(), area.width(), size.width()),
+                                   place(m_form.Top(), m_form.Height(), area.height(), size.height()));
+}
+
 bool FormWindow::updateScale()
 {
     double sx = 1, sy = 1;
@@ -126,6 +197,10 @@ bool FormWindow::updateScale()
     if ((windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) && w > 0 && h > 0) {
         sx = double(width()) / w;
         sy = double(height()) / h;
+    } else if (!(windowState() & Qt::WindowMinimized)) {
+        sx = sy = normalScale();
+    } else {
+        return false;
     }
     if (sx == m_scaleX && sy == m_scaleY)
         return false;

@@ -1,7 +1,8 @@
 #pragma once
 // A form shown as a real window. Each control becomes the matching widget
 // at its twips geometry (15 twips to the pixel, scaled with the window when
-// it is maximized). The widgets only show what
+// it is maximized, and on a screen larger than the program's main form by
+// the main form's scale). The widgets only show what
 // the controls hold: every key, click and focus change of the operator goes
 // through the runtime's input entry points, and the form's observer brings
 // each change back to the widget at once.
@@ -13,6 +14,7 @@
 #include <map>
 
 class QLineEdit;
+class QScreen;
 class QTreeView;
 
 namespace vb {
@@ -49,6 +51,14 @@ public:
     QRect toPixels(int left, int top, int width, int height) const;
     QPointF toTwips(QPointF pixels) const;
     double fontScale() const { return std::min(m_scaleX, m_scaleY); }
+    // The scale of the maximized main form on a screen (never below 1):
+    // windows in their normal state, message and input boxes grow by it, so
+    // they read as the main screen does. 1 while no maximized form is loaded.
+    static double screenScale(const QScreen *screen);
+    // What a window manager's frame adds to a window's size, as the windows
+    // shown so far have it (none without a window manager): a window is
+    // placed so that its frame is where its place rule puts it.
+    static QSize frameExtra();
     // Colours as the forms store them (0x00BBGGRR, system colours with the
     // high bit set); invalid for a system colour that keeps the default.
     static QColor colour(uint32_t value, const QPalette &palette);
@@ -73,8 +83,16 @@ private:
     void refresh(Control &c);
     void refreshForm();
     void maximize();
-    // Takes the scale from the window's size; true when it changed.
+    // Takes the scale from the window's size when it is maximized, from the
+    // screen otherwise; true when it changed.
     bool updateScale();
+    // The scale of the window in its normal state: the screen's, less where
+    // the form would not fit the screen at it.
+    double normalScale() const;
+    // The form's size in pixels at its normal scale.
+    QSize normalSize() const;
+    // Where the window goes for the form's Left and Top.
+    QPoint normalPosition() const;
     void refreshSelection(Control &c);
     void reloadList(Control &c);
     void applyPalette(Control &c, QWidget *w);

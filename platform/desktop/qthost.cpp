@@ -12,6 +12,7 @@
 #include "runtime/programs.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCursor>
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,15 +21,18 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWindow>
+#include <QVBoxLayout>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -55,6 +59,7 @@ QtHost::QtHost(QObject *parent) : QObject(parent)
 
 QtHost::~QtHost()
 {
+    delete m_progress;
     for (auto &[t, qt] : m_timers)
         delete qt;
     m_timers.clear();
@@ -108,6 +113,18 @@ QTimer *QtHost::qtimer(const Timer &timer) const
 // and answered at once: message boxes with their first button, input boxes
 // with their default text.
 static bool unattended() { return qEnvironmentVariableIsSet("VARNOCK_UNATTENDED"); }
+
+// A box reads like the forms around it: on a screen where they grow, its
+// text grows with them.
+static void scaleBox(QDialog &box)
+{
+    const double scale = FormWindow::screenScale(box.screen());
+    if (scale <= 1)
+        return;
+    QFont f = box.font();
+    f.setPointSizeF(f.pointSizeF() * scale);
+    box.setFont(f);
+}
 
 // A box shows where the focus is as the forms do, so the operator sees
 // which button Enter presses.
@@ -185,6 +202,7 @@ int QtHost::msgBox(const QString &prompt, int buttons, const QString &title)
     }
     size_t defaultButton = size_t((buttons >> 8) & 3);
     box.setDefaultButton(made[defaultButton < made.size() ? defaultButton : 0]);
+    scaleBox(box);
     frameFocus(box);
     box.exec();
     for (size_t i = 0; i < made.size(); ++i)
@@ -228,8 +246,21 @@ QString QtHost::inputBox(const QString &prompt, const QString &title, const QStr
     dialog.setLabelText(text);
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setTextValue(defaultText);
-    if (pos)
-        dialog.move(pos->x() / FormWindow::TwipsPerPixel, pos->y() / FormWindow::TwipsPerPixel);
+    scaleBox(dialog);
+    if (pos) {
+        // The place asked for, scaled as the forms are, kept on the screen.
+        const QScreen *screen = dialog.screen() ? dialog.screen() : QGuiApplication::primaryScreen();
+        const double scale = FormWindow::screenScale(screen);
+        QPoint at(int(pos->x() * scale / FormWindow::TwipsPerPixel), int(pos->y() * scale / FormWindow::TwipsPerPixel));
+        if (screen) {
+            const QRect area = screen->availableGeometry();
+            const QSize size = dialog.sizeHint();
+            at = area.topLeft() + at;
+            at.setX(std::max(area.left(), std::min(at.x(), area.right() - size.width())));
+            at.setY(std::max(area.top(), std::min(at.y(), area.bottom() - size.height())));
+        }
+        dialog.move(at);
+    }
     frameFocus(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return QString();
@@ -339,18 +370,20 @@ void QtHost::setScreenMousePointer(int pointer)
 // ---- reports ------------------------------------------------------------------------
 
 // A window of a set size is made to fit the screen's free area, room left
-// for a title bar: a 1366 x 768 screen is shorter than a report preview.
-static void fitOnScreen(QWidget &window)
+// for a title bar (a 1366 x 768 screen is shorter than a report preview),
+// and centred on it. It is placed before it is shown, so that a window
+// manager takes the place as the program's own and does not choose one.
+static void centreOnScreen(QWidget &window)
 {
     const QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
     const QSize room = area.size() - QSize(16, 48);
-    if (window.width() <= room.width() && window.height() <= room.height())
-        return;
     window.resize(window.size().boundedTo(room));
-    window.move(area.x() + (area.width() - window.width()) / 2, area.y() + (area.height() - window.height()) / 2);
+    const QSize outside = window.size() + FormWindow::frameExtra();
+    window.move(area.x() + std::max(0, (area.width() - outside.width()) / 2),
+                area.y() + std::max(0, (area.height() - outside.height()) / 2));
 }
 
 void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int destination,
@@ -380,8 +413,8 @@ void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int dest
     // own window; it keeps the document alive until it closes.
     QWidget *opener = keyWindow();
     auto *preview = new ReportPreview(std::move(document), opener);
+    centreOnScreen(*preview);
     preview->show();
-    fitOnScreen(*preview);
     // The operator's keys go to the preview (Esc closes it), also where no
     // window manager hands a new window the focus; when it closes they go
     // back to the form it was opened from, whose access keys (Alt+C) would
@@ -397,6 +430,63 @@ void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int dest
         });
 }
 
+// ---- progress -----------------------------------------------------------------------
+
+namespace {
+
+// Stays until the task is done: a window manager's close box does nothing.
+class ProgressWindow : public QWidget
+{
+public:
+    ProgressWindow() : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {}
+
+protected:
+    void closeEvent(QCloseEvent *event) override { event->ignore(); }
+};
+
+} // namespace
+
+void QtHost::progress(const QString &title, const QString &text, int done, int total)
+{
+    if (unattended()) {
+        if (done == 0)
+            fprintf(stderr, "[progress] %s: %s\n", qPrintable(title), qPrintable(text));
+        return;
+    }
+    if (done >= total) {
+        delete m_progress;
+        return;
+    }
+    QProgressBar *bar = nullptr;
+    if (!m_progress) {
+        auto *window = new ProgressWindow;
+        window->setObjectName(QStringLiteral("progress"));
+        window->setWindowTitle(title);
+        auto *layout = new QVBoxLayout(window);
+        layout->setContentsMargins(18, 18, 18, 18);
+        layout->setSpacing(12);
+        auto *label = new QLabel(text, window);
+        label->setWordWrap(true);
+        layout->addWidget(label);
+        bar = new QProgressBar(window);
+        layout->addWidget(bar);
+        window->setMinimumWidth(480);
+        window->adjustSize();
+        centreOnScreen(*window);
+        window->show();
+        window->raise();
+        m_progress = window;
+    } else {
+        bar = m_progress->findChild<QProgressBar *>();
+        if (auto *label = m_progress->findChild<QLabel *>(); label && label->text() != text)
+            label->setText(text);
+    }
+    bar->setRange(0, total);
+    bar->setValue(done);
+    // The window paints; the operator's keys and clicks wait for the screen.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 // ---- forms --------------------------------------------------------------------------
 
 std::optional<QSize> QtHost::screenArea()
@@ -404,7 +494,9 @@ std::optional<QSize> QtHost::screenArea()
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         return std::nullopt;
-    return screen->availableGeometry().size() * FormWindow::TwipsPerPixel;
+    // In the forms' own twips: a window that grows with the screen's scale
+    // is placed in an area shrunk by it, so a centred form stays centred.
+    return screen->availableGeometry().size() * FormWindow::TwipsPerPixel / FormWindow::screenScale(screen);
 }
 
 void QtHost::formShown(Form &form, bool modal)

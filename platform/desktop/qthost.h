@@ -18,6 +18,7 @@
 #include <vector>
 
 class QEventLoop;
+class QWidget;
 class QTimer;
 
 namespace vb {
@@ -71,6 +72,8 @@ public:
     // window.
     void printReport(std::shared_ptr<const PrintDocument> document, int destination,
                      int copies) override;
+    // A small window without a close box, centred, painted on each update.
+    void progress(const QString &title, const QString &text, int done, int total) override;
     std::optional<QSize> screenArea() override;
     void formShown(Form &form, bool modal) override;
     void formHidden(Form &form) override;
@@ -101,6 +104,7 @@ private:
     int m_overrideCursors = 0;
     QList<QPointer<QWidget>> m_activated; // windows in the order they were last active
     QPointer<QWidget> m_notice;
+    QPointer<QWidget> m_progress;
 };
 
 } // namespace vb

@@ -97,6 +97,15 @@ public:
     virtual void printReport(std::shared_ptr<const PrintDocument> document, int destination,
                              int copies) = 0;
 
+    // A long task of the program's own before its screen comes (preparing
+    // the database): a small window with the title, the text and done of
+    // total steps, which the task updates as it goes on; updating it lets
+    // the screen repaint. done >= total closes it.
+    virtual void progress(const QString &title, const QString &text, int done, int total)
+    {
+        (void)title, (void)text, (void)done, (void)total;
+    }
+
     // The screen's working area in twips, where forms are centred; none
     // when there is no screen (forms then keep their Left and Top).
     virtual std::optional<QSize> screenArea() { return std::nullopt; }

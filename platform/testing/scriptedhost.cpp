@@ -43,6 +43,7 @@ void ScriptedHost::clearRecords()
     m_printed.clear();
     m_modals.clear();
     m_waits.clear();
+    m_progress.clear();
 }
 
 QStringList ScriptedHost::unusedAnswers() const

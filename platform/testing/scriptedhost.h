@@ -86,6 +86,14 @@ public:
     // Fires every running timer of every loaded form once (timers named
     // name only, when given), in form and control order.
     void fireTimers(const QString &name = QString());
+    // Every progress shown, in order, and whether any form was loaded then.
+    struct Progress {
+        QString title, text;
+        int done = 0, total = 0;
+        bool formsLoaded = false;
+    };
+    const std::vector<Progress> &progressShown() const { return m_progress; }
+
 
     // Host
     int msgBox(const QString &prompt, int buttons, const QString &title) override;
@@ -102,6 +110,10 @@ public:
     void waiting(const QString &text, int milliseconds) override;
     const QStringList &waits() const { return m_waits; }
     bool waitingShown() const { return m_waitingShown; }
+    void progress(const QString &title, const QString &text, int done, int total) override
+    {
+        m_progress.push_back({title, text, done, total, App::instance().anyLoaded()});
+    }
     void endProgram() override { m_ended = true; }
     void setScreenMousePointer(int p) override { m_mousePointer = p; }
     void printReport(std::shared_ptr<const PrintDocument> document, int destination,
@@ -134,6 +146,7 @@ private:
     std::mt19937 m_rng{12345};
     bool m_ended = false;
     bool m_allUnloaded = false;
+    std::vector<Progress> m_progress;
     int m_mousePointer = 0;
     QStringList m_waits;
     bool m_waitingShown = false;

@@ -307,3 +307,31 @@ TEST(NumberParam, NumbersPassOthersAreAClearTypeMismatch)
         }
     }
 }
+
+namespace {
+
+// A long statement calls the progress handler as it runs (a window can
+// paint meanwhile); one that throws does not stop it; removed, it is not
+// called again; the statement's result is as without it.
+TEST_F(Layer, AProgressHandlerIsCalledWhileALongStatementRunsUntilRemoved)
+{
+    int calls = 0;
+    conn.setProgressHandler(
+        [&] {
+            ++calls;
+            if (calls == 2)
+                throw vb::RuntimeError(5, QStringLiteral("from the handler"));
+        },
+        1000);
+    conn.run(vb::Sql("create table numbers as with recursive n(x) as (select 1 union all select x + 1 from n "
+                     "where x < 20000) select x from n"))
+        .finish();
+    EXPECT_GT(calls, 10);
+    EXPECT_EQ(scalar(vb::Sql("select count(*) from numbers")).toInt(), 20000);
+    conn.setProgressHandler({});
+    const int before = calls;
+    conn.run(vb::Sql("create index numbers_x on numbers(x)")).finish();
+    EXPECT_EQ(calls, before);
+}
+
+} // namespace

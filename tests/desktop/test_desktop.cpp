@@ -7,6 +7,7 @@
 #include "report/printdocument.h"
 #include "runtime/convert.h"
 #include "runtime/input.h"
+#include "testing/xserver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -27,10 +28,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QPainter>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QFileInfo>
@@ -42,6 +45,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <map>
 #include <set>
 
@@ -951,7 +955,9 @@ TEST_F(Desktop, DialogsAreCentredEachTimeTheyLoadUnlessTheirLoadPlacesThem)
             dialog.Show();
             FormWindow *w = host->findWindow(dialog);
             ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
-            const QPoint expected = c.centred ? area.center() - QPoint(w->width() / 2, w->height() / 2) + QPoint(1, 1)
+            // The window with its frame is centred.
+            const QSize outside = w->frameGeometry().size();
+            const QPoint expected = c.centred ? area.center() - QPoint(outside.width() / 2, outside.height() / 2) + QPoint(1, 1)
                                               : area.topLeft();
             EXPECT_LE((w->pos() - expected).manhattanLength(), 2)
                 << c.form << " showing " << showing << " at " << w->pos().x() << "," << w->pos().y();
@@ -1258,6 +1264,297 @@ TEST(BareXServer, AReportPreviewTakesTheKeysAndGivesThemBack)
                                       "4: the form did not become active again";
 }
 
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// A long task before the screen comes (the start-up preparing a database):
+// a centred window with the text and the steps done, painted on each step
+// without the program's own event loop running, that the operator cannot
+// close, and that goes when the task is done.
+TEST_F(Desktop, AProgressWindowPaintsEachStepAndGoesWhenTheTaskIsDone)
+{
+    const QString text = QStringLiteral("Preparing the database for this program (done once). Please wait...");
+    const auto progressWindow = [] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (w->objectName() == QStringLiteral("progress") && w->isVisible())
+                return w;
+        return static_cast<QWidget *>(nullptr);
+    };
+    host->progress("Varnock", text, 0, 600);
+    QPointer<QWidget> window = progressWindow();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->windowTitle(), "Varnock");
+    auto *label = window->findChild<QLabel *>();
+    auto *bar = window->findChild<QProgressBar *>();
+    ASSERT_TRUE(label && bar);
+    EXPECT_EQ(label->text(), text);
+    EXPECT_EQ(bar->maximum(), 600);
+    const QRect area = window->screen()->availableGeometry();
+    EXPECT_LE((window->frameGeometry().center() - area.center()).manhattanLength(), 2);
+
+    PaintCounter counter;
+    bar->installEventFilter(&counter);
+    for (int done : {100, 250, 599}) {
+        const int before = counter.paints;
+        host->progress("Varnock", text, done, 600);
+        EXPECT_EQ(bar->value(), done);
+        EXPECT_GT(counter.paints, before) << "painted at " << done << " with no event loop running";
+        EXPECT_EQ(progressWindow(), window) << "one window throughout";
+    }
+    window->close();
+    EXPECT_TRUE(window->isVisible()) << "the close box does nothing while the task runs";
+
+    host->progress("Varnock", text, 600, 600);
+    QApplication::processEvents();
+    EXPECT_TRUE(window.isNull() || !window->isVisible());
+    EXPECT_EQ(progressWindow(), nullptr);
+}
+
+// ---- on real screens, with and without a window manager ----------------------
+
+// The program's main screen as drawn (1280 x 720 pixels), kept maximized.
+class MainScreen : public Form
+{
+public:
+    MainScreen() : Form("frmMain")
+    {
+        setCaption("Main");
+        setWindowState(WindowState::Maximized);
+        Move(0, 0, 19200, 10800);
+        txtNum.Move(2400, 2400, 1800, 480);
+    }
+    TextBox txtNum{this, "txtNum"};
+};
+
+// A centred dialog of 640 x 400 pixels with a list, as the ticket list is.
+class ListDialog : public Form
+{
+public:
+    ListDialog() : Form("frmList")
+    {
+        setCaption("Select");
+        Move(0, 0, 9600, 6000);
+        lvwRows.Move(120, 120, 9360, 4800);
+        lvwRows.setFont("MS Sans Serif", 8.25);
+        lvwRows.addColumn("num", "num", 1200);
+        lvwRows.addColumn("rece", "Rece", 2400);
+        lvwRows.setSubItem(lvwRows.addItem("k1", "1"), 1, "Halol Ready Mix Concrete");
+        onMouseDown = [this](int, int, double x, double y) { mouse = QPointF(x, y); };
+    }
+    ListView lvwRows{this, "lvwRows"};
+    QPointF mouse{-1, -1};
+};
+
+// A dialog nearly as tall as a small screen.
+class TallDialog : public Form
+{
+public:
+    TallDialog() : Form("frmTall")
+    {
+        setCaption("Tall");
+        Move(0, 0, 14400, 10500);
+        txtNote.Move(240, 240, 3000, 315);
+    }
+    TextBox txtNote{this, "txtNote"};
+};
+
+// Waits until a window is shown and a window manager is done placing it.
+void settle(QWidget *w)
+{
+    QTest::qWaitForWindowExposed(w, 5000);
+    QRect last = w->frameGeometry();
+    for (int still = 0, i = 0; still < 4 && i < 60; ++i) {
+        QTest::qWait(50);
+        const QRect now = w->frameGeometry();
+        still = now == last ? still + 1 : 0;
+        last = now;
+    }
+}
+
+void report(const char *name, QWidget *w)
+{
+    const QRect g = w->geometry(), f = w->frameGeometry();
+    std::printf("%s %d %d %d %d %d %d %d %d\n", name, g.x(), g.y(), g.width(), g.height(), f.x(), f.y(), f.width(),
+                f.height());
+}
+
+// In a child on an X server: the main screen maximized, then each dialog,
+// a message box and a report preview; prints where each came and how big.
+int screenChild()
+{
+    QtHost host;
+    App::instance().registerForm("frmMain", [] { return std::make_unique<MainScreen>(); });
+    App::instance().registerForm("frmList", [] { return std::make_unique<ListDialog>(); });
+    App::instance().registerForm("frmCorner", [] { return std::make_unique<CornerForm>(); });
+    App::instance().registerForm("frmTall", [] { return std::make_unique<TallDialog>(); });
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    std::printf("area %d %d %d %d\n", area.x(), area.y(), area.width(), area.height());
+    std::printf("basefont %f\n", QApplication::font().pointSizeF());
+
+    Form &main = App::instance().form("frmMain");
+    main.Show();
+    settle(host.findWindow(main));
+    report("main", host.findWindow(main));
+
+    auto &list = App::instance().form<ListDialog>("frmList");
+    list.Show();
+    FormWindow *lw = host.findWindow(list);
+    settle(lw);
+    report("list", lw);
+    auto *tree = qobject_cast<QTreeView *>(lw->widget(list.lvwRows));
+    std::printf("listfont %f\n", tree->font().pointSizeF());
+    std::printf("listcolumn %d\n", tree->columnWidth(1));
+    // A click on the form below the list, at (20, 390) of its drawn pixels.
+    const double ratio = lw->width() / 640.0;
+    QTest::mouseClick(lw, Qt::LeftButton, {}, QPoint(int(20 * ratio), int(390 * ratio)));
+    std::printf("listmouse %f %f\n", list.mouse.x(), list.mouse.y());
+    ui::close(list);
+
+    for (const char *name : {"frmCorner", "frmTall"}) {
+        Form &dialog = App::instance().form(name);
+        dialog.Show();
+        settle(host.findWindow(dialog));
+        report(name, host.findWindow(dialog));
+        ui::close(dialog);
+    }
+
+    QTimer::singleShot(0, [] {
+        QWidget *box = nullptr;
+        waitFor([&] { return (box = QApplication::activeModalWidget()) != nullptr; }, 5000);
+        if (!box)
+            return;
+        settle(box);
+        report("box", box);
+        std::printf("boxfont %f\n", box->font().pointSizeF());
+        static_cast<QDialog *>(box)->reject();
+    });
+    host.msgBox("Do You Want To Save", Msg::YesNo | Msg::Question, "Varnock");
+
+    host.printReport(std::make_shared<OnePage>(), Destination::Window, 1);
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == QStringLiteral("Date wise Report")) {
+            settle(w);
+            report("preview", w);
+            w->close();
+        }
+    std::fflush(stdout);
+    return 0;
+}
+
+// An X server of its own (and a window manager when asked), running the
+// child; its lines by their first word.
+struct XRun {
+    QString skipped; // why it could not run
+    std::map<QString, std::vector<double>> lines;
+    QString errors;
+};
+
+XRun runOnXServer(QSize screen, bool windowManager, const QString &childMode)
+{
+    XRun run;
+    XServer x;
+    if (!x.start(screen, windowManager)) {
+        run.skipped = x.skipped();
+        run.errors = x.error();
+        return run;
+    }
+    QProcess child;
+    child.setProcessEnvironment(x.environment());
+    child.start(QCoreApplication::applicationFilePath(), {childMode});
+    if (!child.waitForFinished(60000))
+        child.kill();
+    for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+        const QStringList words = QString::fromUtf8(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (words.isEmpty())
+            continue;
+        std::vector<double> &values = run.lines[words[0]];
+        for (qsizetype i = 1; i < words.size(); ++i)
+            values.push_back(words[i].toDouble());
+    }
+    run.errors += QString::fromUtf8(child.readAllStandardError()) + x.managerErrors();
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+        run.errors += QStringLiteral("\nthe child ended with %1").arg(child.exitCode());
+    return run;
+}
+
+// At each office screen size: the dialogs grow by the maximized main
+// screen's scale (1280 x 720 drawn) when the screen is larger, fonts, list
+// columns and clicks with them; a centred one stays centred, one its Load
+// puts in the corner stays there, every one stays on the screen, and the
+// report preview opens centred.
+void checkDialogsOnScreens(bool windowManager)
+{
+    // A window manager's frame (title bar) sits around the placed window.
+    const int slack = windowManager ? 16 : 2;
+    for (QSize size : {QSize(1024, 768), QSize(1366, 768), QSize(1920, 1080)}) {
+        SCOPED_TRACE(QStringLiteral("%1x%2").arg(size.width()).arg(size.height()).toStdString());
+        XRun run = runOnXServer(size, windowManager, QStringLiteral("--screen-child"));
+        if (!run.skipped.isEmpty())
+            GTEST_SKIP() << run.skipped.toStdString();
+        for (const char *line : {"area", "basefont", "main", "list", "listfont", "listcolumn", "listmouse", "frmCorner",
+                                 "frmTall", "box", "boxfont", "preview"})
+            ASSERT_TRUE(run.lines.count(line)) << "no line " << line << ": " << run.errors.toStdString();
+        const auto &a = run.lines["area"];
+        const QRect area{int(a[0]), int(a[1]), int(a[2]), int(a[3])};
+        const auto rect = [&](const char *name, int from) {
+            const auto &v = run.lines[name];
+            return QRect(int(v[from]), int(v[from + 1]), int(v[from + 2]), int(v[from + 3]));
+        };
+        const double scale = std::max(1.0, std::min(area.width() / 1280.0, area.height() / 720.0));
+        if (windowManager) {
+            EXPECT_NE(rect("main", 0), rect("main", 4)) << "openbox frames the windows: " << run.errors.toStdString();
+        }
+
+        const QRect list = rect("list", 0), listFrame = rect("list", 4);
+        EXPECT_NEAR(list.width(), 640 * scale, 1);
+        EXPECT_NEAR(list.height(), 400 * scale, 1);
+        EXPECT_NEAR(run.lines["listfont"][0], 8.25 * scale, 0.01);
+        EXPECT_NEAR(run.lines["listcolumn"][0], 160 * scale, 1);
+        EXPECT_LE((listFrame.center() - area.center()).manhattanLength(), slack)
+            << "centred: " << listFrame.x() << "," << listFrame.y() << " " << listFrame.width() << "x"
+            << listFrame.height();
+        EXPECT_NEAR(run.lines["listmouse"][0], 300, 20) << "clicks in the form's own twips";
+        EXPECT_NEAR(run.lines["listmouse"][1], 5850, 20);
+
+        EXPECT_EQ(rect("frmCorner", 4).topLeft(), area.topLeft()) << "its Load puts it in the corner";
+        EXPECT_NEAR(rect("frmCorner", 0).width(), 320 * scale, 1);
+        EXPECT_GE(rect("frmTall", 0).height(), 700) << "never smaller than drawn";
+        EXPECT_NEAR(run.lines["boxfont"][0], run.lines["basefont"][0] * scale, 0.01);
+
+        const QRect preview = rect("preview", 4);
+        EXPECT_LE((preview.center() - area.center()).manhattanLength(), slack)
+            << "the preview centred: " << preview.x() << "," << preview.y() << " " << preview.width() << "x"
+            << preview.height();
+        for (const char *name : {"list", "frmCorner", "frmTall", "box", "preview"})
+            EXPECT_TRUE(area.contains(rect(name, 4)))
+                << name << " on the screen: " << rect(name, 4).x() << "," << rect(name, 4).y() << " "
+                << rect(name, 4).width() << "x" << rect(name, 4).height() << " inside " << rect(name, 0).width()
+                << "x" << rect(name, 0).height();
+    }
+}
+
+TEST(OnScreens, DialogsGrowWithTheMainScreenAndKeepTheirPlaceWithoutAWindowManager)
+{
+    checkDialogsOnScreens(false);
+}
+
+TEST(OnScreens, DialogsGrowWithTheMainScreenAndKeepTheirPlaceUnderOpenbox)
+{
+    checkDialogsOnScreens(true);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -1265,6 +1562,10 @@ int main(int argc, char **argv)
     if (argc > 1 && QByteArray(argv[1]) == "--preview-child") {
         QApplication app(argc, argv);
         return previewChild();
+    }
+    if (argc > 1 && QByteArray(argv[1]) == "--screen-child") {
+        QApplication app(argc, argv);
+        return screenChild();
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -2,6 +2,8 @@
 #include "testing/ptypair.h"
 #include "testing/qtprint.h"
 
+#include "database/database.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -51,6 +53,35 @@ TEST_F(RunDirectory, StartsOnTheDeliveredDatabase)
     QFile constr(m_dir.filePath("constr.txt"));
     ASSERT_TRUE(constr.open(QIODevice::ReadOnly));
     EXPECT_EQ(constr.readAll(), "DRIVER={Microsoft Access Driver (*.mdb)}; DBQ=wt.mdb\r\n");
+}
+
+// A file from before the program's ticket indexes gets them at its first
+// start, which says so before the main screen comes; the next start has
+// nothing to prepare.
+TEST_F(RunDirectory, AnOlderFileIsPreparedOnceAndTheStartSaysSo)
+{
+    ASSERT_TRUE(QFile::copy(DELIVERED_DB, m_dir.filePath("wt.mdb")));
+    QFile::setPermissions(m_dir.filePath("wt.mdb"), QFile::ReadOwner | QFile::WriteOwner);
+    {
+        const QString oldDir = QDir::currentPath();
+        QDir::setCurrent(m_dir.path());
+        vb::Connection conn;
+        conn.Open(QStringLiteral("DRIVER={Microsoft Access Driver (*.mdb)}; DBQ=wt.mdb"));
+        for (const char *index : {"emp_dt", "emp_rece_nocase"})
+            conn.run(vb::Sql(QStringLiteral("drop index %1").arg(index))).finish();
+        conn.Close();
+        QDir::setCurrent(oldDir);
+    }
+    const QString line = "[progress] Varnock: Preparing the database for this program (done once). Please wait...";
+    for (bool first : {true, false}) {
+        SCOPED_TRACE(first ? "first start" : "second start");
+        startVarnock();
+        EXPECT_FALSE(m_program.waitForFinished(1500)) << "the main screen is up";
+        const QString err = QString::fromLocal8Bit(m_program.readAllStandardError());
+        EXPECT_EQ(err.contains(line), first) << err.toStdString();
+        m_program.kill();
+        m_program.waitForFinished();
+    }
 }
 
 TEST_F(RunDirectory, MissingDatabaseIsReportedAndTheProgramFails)

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <cstdio>
 #include <functional>
+#include <set>
 
 using namespace vb;
 
@@ -126,6 +127,60 @@ TEST_F(StartUp, AFileWithoutTheTicketIndexesGetsThem)
     EXPECT_EQ(count(), delivered - 2);
     start();
     EXPECT_EQ(count(), delivered);
+}
+
+// An office's large file without the indexes: the operator sees the
+// database being prepared, step by step, before the main screen comes; a
+// file that has them shows nothing.
+TEST_F(StartUp, AddingMissingIndexesShowsItsProgressBeforeTheScreen)
+{
+    // Enough tickets that building an index takes many engine steps.
+    prepare({Sql("insert into emp (num, truckno, material, rece, sup, dt) "
+                 "with recursive n(x) as (select 1 union all select x + 1 from n where x < 60000) "
+                 "select x, 'GJ ' || (x % 97), 'Sand', 'Halol Ready Mix ' || (x % 31), 'Shiv Quarry', "
+                 "date('2020-01-01', '+' || (x / 50) || ' days') from n")});
+    struct Case {
+        std::vector<const char *> dropped;
+    } cases[] = {{{}}, {{"emp_dt", "emp_rece_nocase"}}, {{"emp_dt", "emp_bdate", "emp_truckno_nocase",
+                                                        "emp_material_nocase", "emp_rece_nocase", "emp_sup_nocase"}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.dropped.size());
+        for (const char *index : c.dropped)
+            prepare({Sql(QStringLiteral("drop index %1").arg(index))});
+        host.clearRecords();
+        start();
+        const auto &shown = host.progressShown();
+        if (c.dropped.empty()) {
+            EXPECT_TRUE(shown.empty()) << "nothing to prepare, nothing shown";
+        } else {
+            ASSERT_GE(shown.size(), 2u);
+            const int total = shown.front().total;
+            EXPECT_EQ(total, int(c.dropped.size()) * 100) << "a hundred steps an index";
+            EXPECT_EQ(shown.front().done, 0) << "shown before the first index";
+            EXPECT_EQ(shown.back().done, total) << "closed at the end";
+            std::set<int> done;
+            for (size_t i = 0; i < shown.size(); ++i) {
+                EXPECT_EQ(shown[i].title, "Varnock");
+                EXPECT_EQ(shown[i].text, "Preparing the database for this program (done once). Please wait...");
+                EXPECT_EQ(shown[i].total, total);
+                EXPECT_FALSE(shown[i].formsLoaded) << "before the main screen";
+                if (i > 0)
+                    EXPECT_GE(shown[i].done, shown[i - 1].done) << "never goes back";
+                done.insert(shown[i].done);
+            }
+            for (int k = 1; k < int(c.dropped.size()); ++k)
+                EXPECT_TRUE(done.count(k * 100)) << "index " << k << " done";
+        }
+        Recordset rs;
+        rs.Open("select count(*) from sqlite_master where type='index' and tbl_name='emp'", aminv::dbConn());
+        EXPECT_EQ(rs.Fields(0).Value().toInt(), 6) << "every index is there";
+        rs.Close();
+        EXPECT_TRUE(vb::app().form<Form1>("Form1").loaded()) << "the screen comes after";
+        vb::app().form("Form1").Unload();
+        aminv::release();
+        vb::App::instance().reset();
+        registerWeighingForms();
+    }
 }
 
 // Whether the file permissions hold for this user (not for root).
