@@ -53,7 +53,7 @@ bool XServer::start(QSize screen, bool windowManager)
             return tool(xprop, {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")}, 2000)
                 .contains("window id");
         },
-        10000);
+        30000);
     if (!managing)
         m_error = QStringLiteral("openbox did not take the screen: ") + managerErrors();
     return managing;
