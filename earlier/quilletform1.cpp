@@ -4,7 +4,6 @@
 #include "receivetext.h"
 
 #include "weighing/aminv.h"
-#include "weighing/indicator.h"
 
 #include "database/database.h"
 #include "runtime/convert.h"
@@ -13,12 +12,6 @@
 #include <algorithm>
 
 using namespace vb;
-
-namespace {
-
-constexpr uint32_t SecondWeighingColour = 0x80C0FF;
-
-} // namespace
 
 QuilletForm1::QuilletForm1()
 {
@@ -143,15 +136,6 @@ void QuilletForm1::Timer2_Timer()
 }
 
 // ---- indicator ------------------------------------------------------------
-
-void QuilletForm1::MSComm1_OnComm()
-{
-    if (MSComm1.CommEvent() != 2)
-        return;
-    m_commData = MSComm1.inputBytes();
-    QString data = indicator::normalFrame(m_commData);
-    ShowData(Text1, data);
-}
 
 void QuilletForm1::ShowData(TextBox &box, QString &data)
 {
