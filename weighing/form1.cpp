@@ -5,6 +5,7 @@
 
 #include "aminv.h"
 #include "indicator.h"
+#include "settingsrow.h"
 #include "ticketnumber.h"
 
 #include "database/database.h"
@@ -197,29 +198,28 @@ void Form1::Form_Load()
     trapAndShow([this] {
         mAuto = false;
 
-        Recordset &rs = aminv::mainRs();
-        rs.Open("select * from counter", aminv::dbConn(), 3, 3, -1);
-        if (rs.RecordCount() != 0) {
-            lblLabels(17).setCaption(shown(rs.Fields("compnm").Value()));
-            lblLabels(16).setCaption(shown(rs.Fields("address").Value()));
-            lblLabels(18).setCaption(shown(rs.Fields("city").Value()));
-            Marque = shown(rs.Fields("Marque").Value());
-            moral = boolOf(rs.Fields("oral").Value());
-            mprintstyle = boolOf(rs.Fields("printstyle").Value());
-            mprintformat = boolOf(rs.Fields("printformat").Value());
-            mprintcopy = numberOf(rs.Fields("printcopy").Value());
-            mpublic = boolOf(rs.Fields("public").Value());
-            mweight = numberOf(rs.Fields("mweight").Value());
-            musb = boolOf(rs.Fields("musb").Value());
-            mmachtyp = textOf(rs.Fields("machtyp").Value());
-            prnusb = boolOf(rs.Fields("prnusb").Value());
-            const int16_t port = toInt16(numberOf(rs.Fields("comport").Value()));
+        // Without the settings row nothing is set: the design state stays.
+        if (const auto settings = readSettingsRow(aminv::mainRs(), aminv::dbConn())) {
+            lblLabels(17).setCaption(shown(settings->compnm));
+            lblLabels(16).setCaption(shown(settings->address));
+            lblLabels(18).setCaption(shown(settings->city));
+            Marque = shown(settings->marque);
+            moral = boolOf(settings->oral);
+            mprintstyle = boolOf(settings->printstyle);
+            mprintformat = boolOf(settings->printformat);
+            mprintcopy = numberOf(settings->printcopy);
+            mpublic = boolOf(settings->publicMode);
+            mweight = numberOf(settings->mweight);
+            musb = boolOf(settings->musb);
+            mmachtyp = textOf(settings->machtyp);
+            prnusb = boolOf(settings->prnusb);
+            const int16_t port = toInt16(numberOf(settings->comport));
             MSComm1.setCommPort(port);
             MSComm2.setCommPort(port);
             MSComm3.setCommPort(port);
         }
-        rs.Close();
 
+        Recordset &rs = aminv::mainRs();
         rs.Open("select * from listvalue  where type='machtyp'", aminv::dbConn(), 3, 3, -1);
         if (rs.RecordCount() != 0) {
             mmachtyp = textOf(rs.Fields("Name").Value());
