@@ -75,21 +75,21 @@ bool newsetting::isPortNumber(const QString &text)
     return port >= 1 && port <= 255;
 }
 
-void newsetting::showSettings(const Recordset &row)
+void newsetting::showSettings(const SettingsRow &row)
 {
     setting::showSettings(row);
-    auto has = [&](const char *column) { return !row.value(column).isNull(); };
-    auto yes = [&](const char *column) { return boolOf(row.value(column)); };
+    auto has = [](const QVariant &v) { return !v.isNull(); };
+    auto yes = [](const QVariant &v) { return boolOf(v); };
 
-    if (has("comport"))
-        Text3.setText(textOf(row.value("comport")));
-    if (has("oral"))
-        Option2(yes("oral") ? 0 : 1).setValue(true);
-    if (has("public"))
-        Option4(yes("public") ? 0 : 1).setValue(true);
+    if (has(row.comport))
+        Text3.setText(textOf(row.comport));
+    if (has(row.oral))
+        Option2(yes(row.oral) ? 0 : 1).setValue(true);
+    if (has(row.publicMode))
+        Option4(yes(row.publicMode) ? 0 : 1).setValue(true);
 
-    if (has("mweight")) {
-        const double w = numberOf(row.value("mweight"));
+    if (has(row.mweight)) {
+        const double w = numberOf(row.mweight);
         // Tare counts 1, gross 2; other values keep the design state.
         if (w == 0 || w == 1 || w == 2 || w == 3) {
             Check1.setValue(w == 1 || w == 3 ? 1 : 0);
@@ -99,11 +99,11 @@ void newsetting::showSettings(const Recordset &row)
 
     // A False value selects nothing, so the design choice ("Serial", "Lpt")
     // stays; with both printer flags True "USB" ends up selected.
-    if (has("musb") && yes("musb"))
+    if (has(row.musb) && yes(row.musb))
         Option1(2).setValue(true);
-    if (has("prnlpt") && yes("prnlpt"))
+    if (has(row.prnlpt) && yes(row.prnlpt))
         Option1(4).setValue(true);
-    if (has("prnusb") && yes("prnusb"))
+    if (has(row.prnusb) && yes(row.prnusb))
         Option1(5).setValue(true);
 }
 

@@ -34,7 +34,7 @@ public:
 protected:
     explicit newsetting(const QString &name);
 
-    void showSettings(const vb::Recordset &row) override;
+    void showSettings(const SettingsRow &row) override;
     void blankRule() override;
     void storeSettings(vb::Recordset &row) override;
 

@@ -98,33 +98,28 @@ void setting::layout()
 
 void setting::Form_Load()
 {
-    Recordset &rs = aminv::mainRs();
-    rs.Open(CounterQuery, aminv::dbConn(), 3, 3, -1);
     // Without its row the form shows the design state.
-    if (!rs.Eof())
-        showSettings(rs);
-    rs.Close();
+    if (const auto settings = readSettingsRow(aminv::mainRs(), aminv::dbConn(), CounterQuery))
+        showSettings(*settings);
     loadMore();
 }
 
-void setting::showSettings(const Recordset &row)
+void setting::showSettings(const SettingsRow &row)
 {
-    auto text = [&](TextBox &box, const char *column) {
-        const QVariant v = row.value(column);
+    auto text = [&](TextBox &box, const QVariant &v) {
         if (!v.isNull())
             box.setText(textOf(v));
     };
-    auto choice = [&](ControlArray<OptionButton> &options, int yes, int no, const char *column) {
-        const QVariant v = row.value(column);
+    auto choice = [&](ControlArray<OptionButton> &options, int yes, int no, const QVariant &v) {
         if (!v.isNull())
             options(boolOf(v) ? yes : no).setValue(true);
     };
-    text(Text4, "compnm");
-    text(Text5, "address");
-    text(Text6, "city");
-    text(Text1, "Marque");
-    choice(Option1, 0, 1, "printstyle");
-    choice(Option3, 0, 1, "printformat");
+    text(Text4, row.compnm);
+    text(Text5, row.address);
+    text(Text6, row.city);
+    text(Text1, row.marque);
+    choice(Option1, 0, 1, row.printstyle);
+    choice(Option3, 0, 1, row.printformat);
 }
 
 // ---- buttons --------------------------------------------------------------

@@ -5,6 +5,7 @@
 // values. `setting` is the smallest of the family (print style, print
 // format and the banner); `newsetting` and `newsetting2` extend it.
 #include "runtime/form.h"
+#include "weighing/settingsrow.h"
 
 #include <QRect>
 
@@ -40,7 +41,7 @@ protected:
 
     // Load: the controls from the settings row (a Null column leaves its
     // control as designed), then what a form reads besides that row.
-    virtual void showSettings(const vb::Recordset &row);
+    virtual void showSettings(const SettingsRow &row);
     virtual void loadMore() {}
     // OK: empty boxes filled before saving, the row's columns, then what a
     // form stores besides that row.

@@ -4,7 +4,7 @@
 #include "receivetext.h"
 
 #include "weighing/aminv.h"
-#include "weighing/indicator.h"
+#include "weighing/settingsrow.h"
 
 #include "database/database.h"
 #include "runtime/convert.h"
@@ -13,12 +13,6 @@
 #include <algorithm>
 
 using namespace vb;
-
-namespace {
-
-constexpr uint32_t SecondWeighingColour = 0x80C0FF;
-
-} // namespace
 
 QuilletForm1::QuilletForm1()
 {
@@ -45,29 +39,27 @@ void QuilletForm1::Form_Load()
     trapAndShow([this] {
         mAuto = false;
 
-        // The settings row is read as it stands: without it the first field
-        // read fails and the trap reports it.
-        Recordset &rs = aminv::mainRs();
-        rs.Open("select * from counter", aminv::dbConn(), 3, 3, -1);
-        lblLabels(17).setCaption(shown(rs.Fields("compnm").Value()));
-        Marque = shown(rs.Fields("Marque").Value());
-        lblLabels(16).setCaption(shown(rs.Fields("address").Value()));
-        lblLabels(18).setCaption(shown(rs.Fields("city").Value()));
-        moral = boolOf(rs.Fields("oral").Value());
-        mprintstyle = boolOf(rs.Fields("printstyle").Value());
-        mprintformat = boolOf(rs.Fields("printformat").Value());
-        mprintcopy = numberOf(rs.Fields("printcopy").Value());
-        mpublic = boolOf(rs.Fields("public").Value());
-        MSComm1.setCommPort(toInt16(numberOf(rs.Fields("comport").Value())));
+        // The settings row is read as it stands: without it the read fails
+        // and the trap reports it.
+        const SettingsRow settings = readExistingSettingsRow(aminv::mainRs(), aminv::dbConn());
+        lblLabels(17).setCaption(shown(settings.compnm));
+        Marque = shown(settings.marque);
+        lblLabels(16).setCaption(shown(settings.address));
+        lblLabels(18).setCaption(shown(settings.city));
+        moral = boolOf(settings.oral);
+        mprintstyle = boolOf(settings.printstyle);
+        mprintformat = boolOf(settings.printformat);
+        mprintcopy = numberOf(settings.printcopy);
+        mpublic = boolOf(settings.publicMode);
+        MSComm1.setCommPort(toInt16(numberOf(settings.comport)));
         MSComm1.setRThreshold(8);
         MSComm1.setSThreshold(1);
-        mweight = numberOf(rs.Fields("mweight").Value());
-        musb = boolOf(rs.Fields("musb").Value());
+        mweight = numberOf(settings.mweight);
+        musb = boolOf(settings.musb);
         // Read as a yes/no: a number is "Normal" unless it is 0, a text
         // "True" or "False" as it says.
-        mmachtyp = boolOf(rs.Fields("machtyp").Value());
-        prnusb = boolOf(rs.Fields("prnusb").Value());
-        rs.Close();
+        mmachtyp = boolOf(settings.machtyp);
+        prnusb = boolOf(settings.prnusb);
 
         ToggleButton1.setVisible(mweight != 0);
         Option1_Click(0);
@@ -143,15 +135,6 @@ void QuilletForm1::Timer2_Timer()
 }
 
 // ---- indicator ------------------------------------------------------------
-
-void QuilletForm1::MSComm1_OnComm()
-{
-    if (MSComm1.CommEvent() != 2)
-        return;
-    m_commData = MSComm1.inputBytes();
-    QString data = indicator::normalFrame(m_commData);
-    ShowData(Text1, data);
-}
 
 void QuilletForm1::ShowData(TextBox &box, QString &data)
 {

@@ -34,12 +34,13 @@ public:
     void Timer1_Timer() override;
     void Timer2_Timer() override;
 
-    void MSComm1_OnComm() override;
+    // MSComm1_OnComm is the current edition's, handing its frame to ShowData.
     vb::CommControl *indicatorPort() override { return &MSComm1; }
     void Text1_Change() override;
     // The indicator's text: onto the live weight, or in USB mode into the
     // receive box for the parser.
     void ShowData(vb::TextBox &box, QString &data);
+    void showFrame(vb::TextBox &box, QString &data) override { ShowData(box, data); }
 
     void num_GotFocus() override;
     // The recall on leaving the number box is the current edition's; the

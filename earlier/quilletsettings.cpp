@@ -56,13 +56,12 @@ void QuilletNewSetting::layout()
                  &CancelButton});
 }
 
-void QuilletNewSetting::showSettings(const Recordset &row)
+void QuilletNewSetting::showSettings(const SettingsRow &row)
 {
     newsetting::showSettings(row);
     // Without a value the design choice "Normal" stays.
-    const QVariant machtyp = row.value("machtyp");
-    if (!machtyp.isNull())
-        Option1(boolOf(machtyp) ? NormalOption : T7Option).setValue(true);
+    if (!row.machtyp.isNull())
+        Option1(boolOf(row.machtyp) ? NormalOption : T7Option).setValue(true);
 }
 
 void QuilletNewSetting::storeSettings(Recordset &row)

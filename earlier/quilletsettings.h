@@ -28,7 +28,7 @@ public:
     static constexpr const char *T7 = "0";
 
 protected:
-    void showSettings(const vb::Recordset &row) override;
+    void showSettings(const SettingsRow &row) override;
     void storeSettings(vb::Recordset &row) override;
 
 private:

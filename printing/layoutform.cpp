@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "weighing/aminv.h"
+#include "weighing/settingsrow.h"
 
 #include "database/database.h"
 #include "runtime/convert.h"
@@ -36,10 +37,9 @@ ControlArray<Label> &LayoutForm::group(const QString &name)
 
 void LayoutForm::showLayout()
 {
-    Recordset &rs = aminv::mainRs();
-    rs.Open("select * from counter", aminv::dbConn(), CursorType::Static, LockType::ReadOnly, -1);
-    Text1.setText(textOf(rs.Fields("totline").Value()));
-    rs.Close();
+    const SettingsRow settings =
+        readExistingSettingsRow(aminv::mainRs(), aminv::dbConn(), SettingsQuery, LockType::ReadOnly);
+    Text1.setText(textOf(settings.totline));
 
     showGroup(QStringLiteral("Label1"), Label1);
     showGroup(QStringLiteral("Label2"), Label2);

@@ -2,6 +2,7 @@
 
 #include "weighing/aminv.h"
 #include "weighing/form1.h"
+#include "weighing/settingsrow.h"
 #include "weighing/ticketdata.h"
 
 #include "database/database.h"
@@ -13,11 +14,9 @@ using namespace vb;
 namespace {
 
 // A stored value as the print data takes it; Null gives the empty text.
-QString stored(const Recordset &rs, const char *column)
-{
-    const QVariant v = rs.value(QLatin1String(column));
-    return v.isNull() ? QString() : textOf(v);
-}
+QString stored(const QVariant &v) { return v.isNull() ? QString() : textOf(v); }
+
+QString stored(const Recordset &rs, const char *column) { return stored(rs.value(QLatin1String(column))); }
 
 void run(const Sql &statement)
 {
@@ -72,21 +71,20 @@ void printdupno::OKButton_Click()
     Recordset &rs = aminv::mainRs();
 
     // The company heading of the plain-paper layout, whatever the style.
-    rs.Open("select * from counter", db, CursorType::Static, LockType::Optimistic);
-    const Company settingsCompany{stored(rs, "compnm"), stored(rs, "address"), stored(rs, "city")};
+    // Without the settings row there is nothing to print with: the read
+    // raises the recordset's error.
+    const SettingsRow heading = readExistingSettingsRow(rs, db);
+    const Company settingsCompany{stored(heading.compnm), stored(heading.address), stored(heading.city)};
     run(Sql("update prnvarplain set caption=? where name='Label1' and \"index\"=14", {settingsCompany.name}));
     run(Sql("update prnvarplain set caption=? where name='Label1' and \"index\"=15", {settingsCompany.address}));
     run(Sql("update prnvarplain set caption=? where name='Label1' and \"index\"=16", {settingsCompany.city}));
-    rs.Close();
 
     // The print settings as they stand now.
-    Recordset &settings = aminv::auxRs();
-    settings.Open("select * from counter", db, CursorType::Static, LockType::Optimistic);
+    const SettingsRow settings = readExistingSettingsRow(aminv::auxRs(), db);
     PrintChoice choice;
-    choice.marks = boolOf(settings.value("oral"));
-    choice.dos = boolOf(settings.value("printstyle"));
-    choice.plain = boolOf(settings.value("printformat"));
-    settings.Close();
+    choice.marks = boolOf(settings.oral);
+    choice.dos = boolOf(settings.printstyle);
+    choice.plain = boolOf(settings.printformat);
 
     rs.Open(Sql("select  * from emp where num=?", {numberParam(Text1.Text())}), db, CursorType::Static,
             LockType::Optimistic);

@@ -2,6 +2,11 @@
 // The main weighing screen: the scale office's hub. It reads the live
 // weight from the indicator, keeps the ticket on screen, and opens every
 // other form from its function keys, buttons and popup menus.
+//
+// The earlier edition's main screen (earlier/quilletform1.*) derives from
+// this class and replaces the virtual handlers below; a change here changes
+// both programs. The design (places, captions, ports' line settings) is in
+// form1_design.cpp, the save in form1_save.cpp.
 #include "report/reportcontrol.h"
 #include "runtime/form.h"
 #include "serial/commcontrol.h"
@@ -98,13 +103,16 @@ public:
     virtual void Timer2_Timer();
 
     // Indicator reading.
-    virtual void MSComm1_OnComm();
+    void MSComm1_OnComm();
     void MSComm2_OnComm();
     void MSComm3_OnComm();
     virtual void Text1_Change();
     // Shows a reading as the live weight, or in USB mode appends it to the
     // receive box.
     void ShowWeight(vb::TextBox &box, QString &data);
+    // The display routine that MSComm1's handler hands its frame to: this
+    // edition's ShowWeight; the earlier edition's ShowData.
+    virtual void showFrame(vb::TextBox &box, QString &data) { ShowWeight(box, data); }
     // The indicator's device went away: the live weight shows none and the
     // operator is told; the port opens again by itself when it is back.
     void indicatorLost(vb::CommControl &port);
@@ -139,10 +147,14 @@ public:
     TicketValues ticketOnScreen() const;
 
 private:
-    void layout();
+    void layout(); // form1_design.cpp
     void wire();
 
 protected:
+    // The form's back colours: a new ticket, and a recalled first weighing.
+    static constexpr uint32_t NewTicketColour = 0xC0E0FF;
+    static constexpr uint32_t SecondWeighingColour = 0x80C0FF;
+
     // Helpers the earlier edition's variants share.
     void showModal(const char *formName);
     double weightOf(int index) const;

@@ -4,6 +4,7 @@
 
 #include "aminv.h"
 #include "form1.h"
+#include "settingsrow.h"
 #include "ticketdata.h"
 
 #include "database/database.h"
@@ -156,17 +157,14 @@ double manual::weightOf(int index) const { return val(txtFields(index).Text()); 
 
 void manual::Form_Load()
 {
-    Recordset &rs = aminv::mainRs();
-    rs.Open("select * from counter", aminv::dbConn(), 3, 3, -1);
     // A database without its settings row opens with an empty heading.
-    if (rs.RecordCount() != 0) {
-        lblLabels(17).setCaption(shown(rs.Fields("compnm").Value()));
-        lblLabels(16).setCaption(shown(rs.Fields("address").Value()));
-        lblLabels(18).setCaption(shown(rs.Fields("city").Value()));
-        mprintstyle = boolOf(rs.Fields("printstyle").Value());
-        mprintformat = boolOf(rs.Fields("printformat").Value());
+    if (const auto settings = readSettingsRow(aminv::mainRs(), aminv::dbConn())) {
+        lblLabels(17).setCaption(shown(settings->compnm));
+        lblLabels(16).setCaption(shown(settings->address));
+        lblLabels(18).setCaption(shown(settings->city));
+        mprintstyle = boolOf(settings->printstyle);
+        mprintformat = boolOf(settings->printformat);
     }
-    rs.Close();
 
     fillNameLists(*this);
 }

@@ -5,7 +5,7 @@
 // as they come into view, and only the last pages read are kept. Sorting by
 // a column asks the database for every key in the new order.
 #include "connection.h"
-#include "runtime/control.h"
+#include "runtime/listrows.h"
 
 #include <QStringList>
 #include <functional>

@@ -5,6 +5,7 @@
 // object (and so its own variables) lives on, and a later use loads it
 // again.
 #include "control.h"
+#include "listview.h"
 #include "errors.h"
 #include "host.h"
 

@@ -288,9 +288,9 @@ void CommControl::applyLine()
     m_port->setDataBits(line->dataBits);
     m_port->setStopBits(line->stopBits);
     m_port->setFlowControl(flowControl(m_p.handshaking));
-    m_port->setDataTerminalReady(m_p.dtrEnable);
+    m_port->setDataTerminalReady(true);
     if (m_p.handshaking < 2)
-        m_port->setRequestToSend(m_p.rtsEnable);
+        m_port->setRequestToSend(false);
     m_port->clearError();
 }
 
@@ -354,24 +354,6 @@ void CommControl::setHandshaking(int mode)
         applyLine();
 }
 
-void CommControl::setDTREnable(bool v)
-{
-    m_p.dtrEnable = v;
-    if (PortOpen()) {
-        m_port->setDataTerminalReady(v);
-        m_port->clearError();
-    }
-}
-
-void CommControl::setRTSEnable(bool v)
-{
-    m_p.rtsEnable = v;
-    if (PortOpen() && m_p.handshaking < 2) {
-        m_port->setRequestToSend(v);
-        m_port->clearError();
-    }
-}
-
 void CommControl::notOpen() const
 {
     throw RuntimeError(PortNotOpen, QStringLiteral("Operation valid only when the port is open (COM%1)")
@@ -383,13 +365,6 @@ int CommControl::InBufferCount()
     if (!PortOpen())
         notOpen();
     return int(m_in.size());
-}
-
-int CommControl::OutBufferCount() const
-{
-    if (!PortOpen())
-        notOpen();
-    return int(m_port->bytesToWrite());
 }
 
 QByteArray CommControl::inputBytes()
@@ -428,13 +403,10 @@ void CommControl::Output(const QByteArray &bytes)
 // (it may let events run) are collected and raise one more event after it.
 void CommControl::received()
 {
-    QByteArray bytes = m_port->readAll();
+    const QByteArray bytes = m_port->readAll();
     if (bytes.isEmpty())
         return;
     m_readErrors = 0;
-    if (m_p.nullDiscard)
-        bytes.replace(QByteArray(1, '\0'), QByteArray());
-    const bool eof = m_p.eofEnable && bytes.contains('\x1a');
     const qsizetype room = std::max<qsizetype>(0, m_p.inBufferSize - m_in.size());
     const bool overflow = bytes.size() > room;
     m_in.append(bytes.left(room));
@@ -445,8 +417,6 @@ void CommControl::received()
     }
     if (overflow)
         raiseEvent(CommEv::RxOver);
-    if (eof && PortOpen())
-        raiseEvent(CommEv::Eof);
     while (PortOpen() && m_p.rThreshold > 0 && m_in.size() >= m_p.rThreshold) {
         m_arrivedInHandler = false;
         raiseEvent(CommEv::Receive);

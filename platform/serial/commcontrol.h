@@ -40,7 +40,6 @@ namespace vb {
 namespace CommEv {
 constexpr int Send = 1;    // fewer than SThreshold bytes wait to be sent
 constexpr int Receive = 2; // at least RThreshold bytes wait to be read
-constexpr int Eof = 7;     // an end-of-file byte (26) arrived, with EOFEnable
 constexpr int RxOver = 1008; // bytes were dropped: the input buffer was full
 } // namespace CommEv
 
@@ -55,10 +54,6 @@ struct CommProps {
     int rThreshold = 1;
     int sThreshold = 0;
     int handshaking = 0;
-    bool dtrEnable = true;
-    bool rtsEnable = false;
-    bool eofEnable = false;
-    bool nullDiscard = false;
     bool reopen = false;
 };
 
@@ -73,6 +68,10 @@ public:
     // The device port number n maps to (see above).
     static QString devicePath(int commPort);
 
+    // The getters of the design settings (CommPort, Settings, InputMode,
+    // InBufferSize, InputLen, ParityReplace, RThreshold, SThreshold) are read
+    // by no form; they stay because the tests read back what each form sets.
+    // A setting no form reads back and no test checks has a setter only.
     int CommPort() const { return m_p.commPort; }
     void setCommPort(int port); // 8002 outside 1..255, 8005 while open
 
@@ -92,7 +91,8 @@ public:
     void setInputMode(int mode);
     int InBufferSize() const { return m_p.inBufferSize; }
     void setInBufferSize(int bytes);
-    int OutBufferSize() const { return m_p.outBufferSize; }
+    // Stored as the forms set it: Qt Serial Port's write buffer grows as
+    // needed.
     void setOutBufferSize(int bytes);
     // Bytes one read takes; 0 takes all that wait.
     int InputLen() const { return m_p.inputLen; }
@@ -108,24 +108,12 @@ public:
     // Send event once fewer than this many bytes wait to be sent; 0 none.
     int SThreshold() const { return m_p.sThreshold; }
     void setSThreshold(int bytes);
-    // 0 none, 1 XON/XOFF, 2 RTS/CTS, 3 both (taken as RTS/CTS).
-    int Handshaking() const { return m_p.handshaking; }
+    // 0 none, 1 XON/XOFF, 2 RTS/CTS, 3 both (taken as RTS/CTS). The port
+    // opens with DTR on and, without RTS/CTS, RTS off.
     void setHandshaking(int mode);
-    bool DTREnable() const { return m_p.dtrEnable; }
-    void setDTREnable(bool v);
-    bool RTSEnable() const { return m_p.rtsEnable; }
-    void setRTSEnable(bool v);
-    // With EOFEnable an arriving byte 26 raises CommEvent 7.
-    bool EOFEnable() const { return m_p.eofEnable; }
-    void setEOFEnable(bool v) { m_p.eofEnable = v; }
-    // With NullDiscard arriving zero bytes are dropped.
-    bool NullDiscard() const { return m_p.nullDiscard; }
-    void setNullDiscard(bool v) { m_p.nullDiscard = v; }
 
     // Bytes waiting in the input buffer (8018 when closed).
     int InBufferCount();
-    // Bytes waiting to be sent (8018 when closed).
-    int OutBufferCount() const;
     // The event being handled (0 before any).
     int CommEvent() const { return m_commEvent; }
 
@@ -144,7 +132,6 @@ public:
     std::function<void()> onComm;
 
     // Keep the port on its device (see above). Off by default.
-    bool Reopen() const { return m_p.reopen; }
     void setReopen(bool v);
     static constexpr int ReopenMs = 1000;
     // True while the port waits to be opened again.
