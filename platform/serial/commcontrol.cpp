@@ -173,6 +173,7 @@ void CommControl::setPortOpen(bool open)
     if (PortOpen())
         throw RuntimeError(PortAlreadyOpen, QStringLiteral("Port already open (COM%1)").arg(m_p.commPort));
     m_reopen->stop();
+    m_lost.clear();
     try {
         this->open();
     } catch (const RuntimeError &) {
@@ -182,10 +183,11 @@ void CommControl::setPortOpen(bool open)
     }
 }
 
-void CommControl::open()
+void CommControl::open(const QString &at)
 {
     const QString name = QStringLiteral("COM%1").arg(m_p.commPort);
-    const QString path = devicePath(m_p.commPort);
+    const QString path = at.isEmpty() ? devicePath(m_p.commPort) : at;
+    m_path = path;
     const QFileInfo info(path);
     // A link named COMN is followed to its device, so the device's own lock
     // guards it whatever the link is called.
@@ -243,6 +245,9 @@ void CommControl::deviceGone()
     if (!m_port->isOpen())
         return;
     close();
+    // Looked for where it went away: while a COMN link is gone, the port
+    // number would otherwise name /dev/ttyS(N-1), another device.
+    m_lost = m_path;
     if (m_p.reopen)
         m_reopen->start();
     if (onDeviceLost)
@@ -257,7 +262,7 @@ void CommControl::tryReopen()
         return;
     }
     try {
-        open();
+        open(m_lost);
         m_reopen->stop();
     } catch (const RuntimeError &) {
         m_port->clearError();

@@ -148,7 +148,8 @@ public:
     void restoreDesign() override;
 
 private:
-    void open();
+    // Opens the device the port number names, or the given path.
+    void open(const QString &at = QString());
     void deviceGone();
     void tryReopen();
     void close();
@@ -165,6 +166,8 @@ private:
     std::unique_ptr<QSerialPort> m_port;
     QTimer *m_reopen = nullptr; // owned by m_port
     QString m_where; // the device as deviceName() gives it
+    QString m_path; // the path last opened (a COMN link or a device)
+    QString m_lost; // the path a lost device is looked for at
     QByteArray m_in;
     int m_commEvent = 0;
     int m_readErrors = 0; // read errors since data last came in

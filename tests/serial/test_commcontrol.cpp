@@ -508,6 +508,30 @@ TEST_F(RealPort, AKeptPortOpensAgainWhenItsDeviceIsBack)
     }
 }
 
+// An adapter unplugged takes its COMN link with it: the port is looked for
+// under that link only, not opened on the /dev/ttyS device its number would
+// name without one (a serial port of the PC, with no indicator on it).
+TEST_F(InTempDir, ALostLinkedDeviceIsLookedForUnderItsLinkOnly)
+{
+    if (!vb::PtyPair::available())
+        GTEST_SKIP() << "socat is not installed";
+    auto cable = std::make_unique<vb::PtyPair>();
+    ASSERT_TRUE(cable->start(path("COM1"), path("peer")));
+    PortForm form;
+    CommControl &port = form.MSComm1;
+    port.setReopen(true);
+    port.setPortOpen(true);
+    cable.reset(); // the link and its device are gone
+    ASSERT_TRUE(vb::waitUntil([&] { return !port.PortOpen(); }));
+    ASSERT_FALSE(QFileInfo::exists(path("COM1")));
+    vb::waitUntil([] { return false; }, CommControl::ReopenMs * 5 / 2);
+    EXPECT_FALSE(port.PortOpen()) << "opened " << port.deviceName().toStdString() << " in its place";
+    cable = std::make_unique<vb::PtyPair>();
+    ASSERT_TRUE(cable->start(path("COM1"), path("peer")));
+    EXPECT_TRUE(vb::waitUntil([&] { return port.PortOpen(); }));
+    port.setPortOpen(false);
+}
+
 // An open that finds no device raises its error as ever; a kept port then
 // tries again until the device is there, without telling of a loss.
 TEST_F(RealPort, AKeptPortMissingAtTheOpenOpensWhenTheDeviceComes)
