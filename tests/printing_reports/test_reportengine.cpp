@@ -305,6 +305,30 @@ TEST_F(LongReport, TicketsCanBeSavedWhileALongReportIsOpen)
     EXPECT_TRUE(doc->layOutUntil(5));
 }
 
+// A ticket completed while a long Date Wise report is open moves to today,
+// further on in the report's order, and a new one is saved there: the
+// report lists the tickets as they were when it opened, the completed one
+// once and the new one not at all, and its count holds.
+TEST_F(LongReport, ListsTheTicketsAsTheyWereWhenItOpened)
+{
+    manyTickets(25000); // more than the rows read at once, twice over
+    prepare({Sql("update counter set st_dt='2024-03-05', en_dt='2024-03-06'")});
+    auto doc = document("list.rpt");
+    ASSERT_FALSE(doc->complete());
+    prepare({Sql("update emp set dt='2024-03-06', stage=3 where num=1000"),
+             Sql("insert into emp (num, truckno, dt, grosswt, stage) values (30000, 'GJ01NEW1', '2024-03-06', 5000, 1)")});
+    EXPECT_EQ(doc->rowCount(), 25009);
+    const int pages = doc->pageCount();
+    EXPECT_TRUE(doc->pageTexts(pages - 1).last().startsWith("Grand Total (25009 tickets)"));
+    // The last pages, laid out after the change: the date of the report's
+    // end, neither ticket.
+    for (int p = pages - 10; p < pages; ++p)
+        for (const QString &line : doc->pageTexts(p)) {
+            EXPECT_FALSE(line.startsWith("1000 |")) << "listed again on page " << p + 1;
+            EXPECT_FALSE(line.startsWith("30000 |")) << "saved after the report opened, on page " << p + 1;
+        }
+}
+
 // Another report run meanwhile rewrites the settings row. A report whose
 // source reads that row itself cannot go on with the new range; one that
 // took its values when it opened goes on.
