@@ -235,6 +235,11 @@ void ReportPreview::print()
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
+    printTo(printer);
+}
+
+void ReportPreview::printTo(QPrinter &printer)
+{
     // A long report is laid out to its end first (the footers give the
     // page count), then printed page by page; either can be cancelled.
     QProgressDialog progress(tr("Laying out the pages..."), tr("Cancel"), 0, 0, this);
