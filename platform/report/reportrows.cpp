@@ -110,6 +110,7 @@ public:
             std::lock_guard lock(m_mutex);
             m_stop = true;
         }
+        m_stopping = true;
         ++generation;
         m_wake.notify_one();
         m_thread.join();
@@ -223,36 +224,49 @@ private:
                                                   "it again")
                                        .arg(m_pinned.table));
         }
-        Slice slice = readSlice(db, job);
-        if (!capture) {
-            job.result.set_value(std::move(slice));
-            return;
-        }
-        // The slice goes to the layout at once; the sort values are taken
-        // meanwhile, under the same read lock.
-        job.result.set_value(std::move(slice));
+        job.result.set_value(readSlice(db, job));
+        if (capture)
+            takeEveryKey(db);
+    }
+
+    // The sort values of every row, under the read lock the first slice was
+    // read with; the slice has gone to the layout meanwhile. They are
+    // counted first so that they take one block of memory of their size.
+    void takeEveryKey(QSqlDatabase &db)
+    {
+        auto run = [&](QSqlQuery &q, const QString &text) {
+            q.setForwardOnly(true);
+            if (!q.prepare(text))
+                throw RuntimeError::database(engineText(q.lastError()));
+            for (const QVariant &v : m_everyKey.values)
+                q.addBindValue(db::bindable(v));
+            if (!q.exec())
+                throw RuntimeError::database(engineText(q.lastError()));
+        };
+        QSqlQuery count(db);
+        run(count, QStringLiteral("select count(*) from (%1)").arg(m_everyKey.text));
+        count.next();
+        std::vector<quint64> keys;
+        keys.reserve(size_t(count.value(0).toLongLong()));
+        count.finish();
         QSqlQuery q(db);
-        q.setForwardOnly(true);
-        if (!q.prepare(m_everyKey.text))
-            throw RuntimeError::database(engineText(q.lastError()));
-        for (const QVariant &v : m_everyKey.values)
-            q.addBindValue(db::bindable(v));
-        if (!q.exec())
-            throw RuntimeError::database(engineText(q.lastError()));
+        run(q, m_everyKey.text);
         std::vector<int> all(m_sortRaw.size());
         for (size_t i = 0; i < all.size(); ++i)
             all[i] = int(i);
         QVariantList key(qsizetype(all.size()));
         while (q.next()) {
+            if ((keys.size() & 4095) == 0 && m_stopping.load())
+                return;
             for (size_t i = 0; i < all.size(); ++i) {
                 const QVariant v = q.value(int(i));
                 key[qsizetype(i)] = v.isNull() ? QVariant() : v;
             }
-            m_keys.push_back(keyHash(key, all));
+            keys.push_back(keyHash(key, all));
         }
         q.finish();
-        std::sort(m_keys.begin(), m_keys.end());
-        m_keys.shrink_to_fit();
+        std::sort(keys.begin(), keys.end());
+        m_keys = std::move(keys);
         m_captured = true;
     }
 
@@ -309,6 +323,7 @@ private:
     std::condition_variable m_wake;
     std::deque<Job> m_jobs;
     bool m_stop = false;
+    std::atomic<bool> m_stopping{false};
     // Used on the reader thread only.
     bool m_open = false;
     bool m_captured = false;
