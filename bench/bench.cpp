@@ -586,8 +586,15 @@ Results run(const QString &name, const QString &databaseFile, const QDate &today
             preview.show();
             QElapsedTimer clock;
             clock.start();
-            while (!preview.layoutDone() && clock.elapsed() < GiveUpMs)
+            // The pace as the layout goes on, which must not fall.
+            qint64 told = 0;
+            while (!preview.layoutDone() && clock.elapsed() < GiveUpMs) {
                 QCoreApplication::processEvents();
+                if (clock.elapsed() >= told + 5000) {
+                    told += 5000;
+                    std::fprintf(stderr, "  preview: %d pages after %lld s\n", doc->pagesLaidOut(), told / 1000);
+                }
+            }
             if (!preview.layoutDone())
                 stopped = QStringLiteral(", given up at page %1").arg(doc->pagesLaidOut());
         });
@@ -614,6 +621,15 @@ Results run(const QString &name, const QString &databaseFile, const QDate &today
                 }
             });
             giveUp.start(GiveUpMs);
+            QElapsedTimer clock;
+            clock.start();
+            QTimer pace;
+            QObject::connect(&pace, &QTimer::timeout, [&] {
+                if (auto *progress = preview.findChild<QProgressDialog *>())
+                    std::fprintf(stderr, "  PDF: %s after %lld s\n", qPrintable(progress->labelText()),
+                                 clock.elapsed() / 1000);
+            });
+            pace.start(10000);
             preview.printTo(printer);
         });
         fig.raw.push_back(rawAll);
