@@ -166,9 +166,8 @@ private:
                 job.result.set_value({});
             m_jobs.clear();
         }
-        if (m_open) {
+        if (m_open)
             QSqlDatabase::database(m_name, false).close();
-        }
         QSqlDatabase::removeDatabase(m_name);
     }
 
@@ -184,8 +183,12 @@ private:
             throw RuntimeError::database(
                 QStringLiteral("Cannot open the database file '%1': %2").arg(m_file, db.lastError().text()));
         QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("PRAGMA case_sensitive_like=OFF")))
-            throw RuntimeError::database(engineText(q.lastError()));
+        if (!q.exec(QStringLiteral("PRAGMA case_sensitive_like=OFF"))) {
+            const QString why = engineText(q.lastError());
+            q = QSqlQuery();
+            db.close();
+            throw RuntimeError::database(why);
+        }
         m_open = true;
         return db;
     }

@@ -51,7 +51,8 @@ public:
 
     // The source reads this table's row itself (a view over it): every
     // slice checks that the row is still as the report opened with, and
-    // raises an error when another report has changed it since.
+    // raises an error when another report has changed it since. Called
+    // before the first row is read.
     void pinParameters(const QString &table, const QVariantList &storedRow);
 
     const QStringList &columns() const { return m_columns; }
