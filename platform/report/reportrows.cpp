@@ -96,8 +96,8 @@ quint64 keyHash(const QVariantList &raw, const std::vector<int> &at)
 class RowStream::Reader
 {
 public:
-    Reader(QString file, Pinned pinned, std::vector<int> sortRaw, Statement everyKey)
-        : m_file(std::move(file)), m_pinned(std::move(pinned)), m_sortRaw(std::move(sortRaw)),
+    Reader(const RowStream &stream, QString file, Pinned pinned, std::vector<int> sortRaw, Statement everyKey)
+        : m_stream(stream), m_file(std::move(file)), m_pinned(std::move(pinned)), m_sortRaw(std::move(sortRaw)),
           m_everyKey(std::move(everyKey))
     {
         static std::atomic<int> serial{0};
@@ -278,45 +278,81 @@ private:
         return !m_captured || std::binary_search(m_keys.begin(), m_keys.end(), keyHash(raw, m_sortRaw));
     }
 
+    // The rows of a slice. A sorted slice is read in statements of limited
+    // size (an unlimited one would have the database sort every row after
+    // the position, each time); when rows that came meanwhile took up some
+    // of one, the next goes on after the last row it read.
     Slice readSlice(QSqlDatabase &db, const Job &job)
     {
         Slice slice;
-        QSqlQuery q(db);
-        q.setForwardOnly(true);
-        if (!q.prepare(job.st.text))
-            throw RuntimeError::database(engineText(q.lastError()));
-        for (const QVariant &v : job.st.values)
-            q.addBindValue(db::bindable(v));
-        if (!q.exec())
-            throw RuntimeError::database(engineText(q.lastError()));
         slice.rows.reserve(size_t(std::min(job.st.limit, NextSlice * 2)));
-        const int count = q.record().count();
-        int read = 0;
+        Statement st = job.st;
+        QVariantList lastKey; // sort values of the last row read, and how
+        int lastTies = 0;     // many rows read had them
         bool more = false;
-        while (q.next()) {
-            if ((++read & 511) == 0 && generation.load() != job.generation) {
-                more = true; // not wanted any more: the rows so far do
-                break;
+        for (;;) {
+            QSqlQuery q(db);
+            q.setForwardOnly(true);
+            if (!q.prepare(st.text))
+                throw RuntimeError::database(engineText(q.lastError()));
+            for (const QVariant &v : st.values)
+                q.addBindValue(db::bindable(v));
+            if (!q.exec())
+                throw RuntimeError::database(engineText(q.lastError()));
+            const int count = q.record().count();
+            int read = 0;
+            int seen = lastTies; // rows with lastKey this statement gives again
+            bool full = false;
+            while (q.next()) {
+                if ((++read & 511) == 0 && generation.load() != job.generation) {
+                    full = true; // not wanted any more: the rows so far do
+                    break;
+                }
+                QVariantList raw;
+                raw.reserve(count);
+                for (int i = 0; i < count; ++i) {
+                    QVariant v = q.value(i);
+                    raw << (v.isNull() ? QVariant() : v);
+                }
+                if (st.keyed) {
+                    const QVariantList key = m_stream.keyOf(raw);
+                    if (key == lastKey && seen > 0) {
+                        --seen;
+                        continue;
+                    }
+                    seen = 0;
+                    if (key == lastKey) {
+                        ++lastTies;
+                    } else {
+                        lastKey = key;
+                        lastTies = 1;
+                    }
+                    if (!known(raw))
+                        continue;
+                }
+                slice.rows.push_back(std::move(raw));
+                if (int(slice.rows.size()) == job.st.limit) {
+                    full = true;
+                    break;
+                }
             }
-            QVariantList raw;
-            raw.reserve(count);
-            for (int i = 0; i < count; ++i) {
-                QVariant v = q.value(i);
-                raw << (v.isNull() ? QVariant() : v);
-            }
-            if (job.st.keyed && !known(raw))
-                continue;
-            slice.rows.push_back(std::move(raw));
-            if (int(slice.rows.size()) == job.st.limit) {
+            q.finish();
+            if (full || (st.keyed && read == st.limit && !lastKey.isEmpty())) {
                 more = true;
-                break;
+                if (full)
+                    break;
+                // The statement's rows ran out before the slice was full.
+                st = m_stream.statementFrom(RowPosition{1, lastKey, lastTies}, NextSlice);
+                continue;
             }
+            break;
         }
-        q.finish();
         slice.last = !more;
         return slice;
     }
 
+    // Its statements and sort values, which stay as they were made.
+    const RowStream &m_stream;
     QString m_file, m_name;
     const Pinned m_pinned;
     const std::vector<int> m_sortRaw;
@@ -377,7 +413,7 @@ RowStream::Reader &RowStream::reader()
             every.text += QStringLiteral(" where (") + m_condition.sql + QLatin1Char(')');
             every.values = m_condition.values;
         }
-        m_reader = std::make_unique<Reader>(m_file, m_pinned, m_sortRaw, every);
+        m_reader = std::make_unique<Reader>(*this, m_file, m_pinned, m_sortRaw, every);
     }
     return *m_reader;
 }
@@ -500,9 +536,11 @@ RowStream::Statement RowStream::statementFrom(const RowPosition &start, int size
         st.text += QStringLiteral(" order by ") + order.join(QStringLiteral(", "));
     }
     st.keyed = keyed;
+    st.text += QStringLiteral(" limit ?");
+    st.values << st.limit;
     if (!keyed) {
-        st.text += QStringLiteral(" limit ? offset ?");
-        st.values << st.limit << start.row;
+        st.text += QStringLiteral(" offset ?");
+        st.values << start.row;
     }
     return st;
 }

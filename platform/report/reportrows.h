@@ -69,9 +69,10 @@ public:
         QVariantList row;
     };
 
-    // A slice's statement: with sort columns, its rows are read until
-    // limit rows of the report's own are in (no limit in the SQL: rows
-    // that came meanwhile are passed over); without, by limit and offset.
+    // A slice's statement: with sort columns, rows from a position on,
+    // limit of them (rows that came meanwhile are passed over, and the
+    // reading goes on until limit rows of the report's own are in);
+    // without, by limit and offset.
     struct Statement {
         QString text;
         QVariantList values;
