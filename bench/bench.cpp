@@ -1,4 +1,4 @@
-// bench [--tickets N] [--repeat R] [--only delivered|large]
+// bench [--tickets N] [--repeat R] [--only delivered|large] [--reports-to-the-end only]
 //
 // Times the operator's actions on the delivered database and on a database
 // of N tickets over ten years (default 1,000,000; built once and kept under
@@ -41,6 +41,16 @@
 #include <map>
 #include <optional>
 #include <sys/resource.h>
+#include <utility>
+
+#ifdef BENCH_PREVIEW
+#include "desktop/reportpreview.h"
+
+#include <QApplication>
+#include <QPrinter>
+#include <QProgressDialog>
+#include <QTimer>
+#endif
 
 using namespace vb;
 
@@ -112,11 +122,16 @@ struct Results {
 class BenchHost : public ScriptedHost
 {
 public:
-    void printReport(std::shared_ptr<const PrintDocument>, int, int) override
+    void printReport(std::shared_ptr<const PrintDocument> document, int, int) override
     {
         if (!m_previewAt)
             m_previewAt = m_clock.nsecsElapsed();
+        if (keep)
+            kept = std::move(document);
     }
+    // While keep is set, the report handed over is kept for the bench.
+    bool keep = false;
+    std::shared_ptr<const PrintDocument> kept;
     void arm()
     {
         m_clock.start();
@@ -309,7 +324,8 @@ template <class F> double measured(Figure &figure, F &&body)
     return ms;
 }
 
-Results run(const QString &name, const QString &databaseFile, const QDate &today, const QString &truck, int repeat)
+Results run(const QString &name, const QString &databaseFile, const QDate &today, const QString &truck, int repeat,
+            bool reportsOnly)
 {
     Results r;
     r.name = name;
@@ -332,191 +348,297 @@ Results run(const QString &name, const QString &databaseFile, const QDate &today
     }
     Form1 &f = office.form1();
 
-    // The main screen idle, its two timers running as a window's would.
-    {
-        const double cpu0 = cpuSeconds();
-        QElapsedTimer wall;
-        wall.start();
-        qint64 nextSlow = 0;
-        while (wall.elapsed() < 3000) {
-            office.host.fireTimers(QStringLiteral("Timer2"));
-            if (wall.elapsed() >= nextSlow) {
-                office.host.fireTimers(QStringLiteral("Timer1"));
-                nextSlow += 500;
+    if (!reportsOnly) {
+        // The main screen idle, its two timers running as a window's would.
+        {
+            const double cpu0 = cpuSeconds();
+            QElapsedTimer wall;
+            wall.start();
+            qint64 nextSlow = 0;
+            while (wall.elapsed() < 3000) {
+                office.host.fireTimers(QStringLiteral("Timer2"));
+                if (wall.elapsed() >= nextSlow) {
+                    office.host.fireTimers(QStringLiteral("Timer1"));
+                    nextSlow += 500;
+                }
+                QThread::msleep(25);
             }
-            QThread::msleep(25);
+            r.idleCpu = 100.0 * (cpuSeconds() - cpu0) / (double(wall.elapsed()) / 1000.0);
         }
-        r.idleCpu = 100.0 * (cpuSeconds() - cpu0) / (double(wall.elapsed()) / 1000.0);
-    }
 
-    // First weighings of new tickets, their recall, their second weighings.
-    std::vector<QString> numbers;
-    for (int i = 0; i < repeat; ++i) {
-        ui::focus(f.num); // a new ticket under the next number
-        numbers.push_back(f.num.Text());
-        ui::typeInto(f.Combo4, truck);
-        ui::typeInto(f.txtFields(2), QStringLiteral("25340"));
-        measured(r["save, first weighing"], [&] { ui::press(f, Key::F8); });
-        r["save, first weighing"].raw.push_back(timed([&] { raw.save(9000000 + i); }));
-        raw.drop(9000000 + i);
-    }
-    for (int i = 0; i < repeat; ++i) {
-        measured(r["recall by number"], [&] {
-            ui::focus(f.num);
-            ui::type(f, numbers[size_t(i)]);
-            ui::press(f, Key::Enter);
-        });
-        r["recall by number"].raw.push_back(timed([&] {
-            raw.read(QStringLiteral("select * from emp where num=?"), {numbers[size_t(i)].toInt()});
-            raw.read(QStringLiteral("select * from truckmast where name=?%1").arg(QLatin1String(IgnoringCase)), {truck});
-        }));
-        ui::typeInto(f.txtFields(4), QStringLiteral("8120"));
-        measured(r["save, second weighing"], [&] { ui::press(f, Key::F8); });
-        r["save, second weighing"].raw.push_back(timed([&] { raw.save(9000000 + i); }));
-        raw.drop(9000000 + i);
-    }
-
-    // The database layer alone, for the forms that walk large results: the
-    // last row of the whole ticket table, and every row of it.
-    {
-        Connection conn;
-        conn.Open(QString::fromLatin1(aminv::DefaultConnection));
+        // First weighings of new tickets, their recall, their second weighings.
+        std::vector<QString> numbers;
         for (int i = 0; i < repeat; ++i) {
-            measured(r["layer: last of all tickets (MoveLast)"], [&] {
-                Recordset rs;
-                rs.Open("select * from emp order by num", conn);
-                rs.MoveLast();
-                rs.value("truckno");
-            });
-            r["layer: last of all tickets (MoveLast)"].raw.push_back(
-                timed([&] { raw.read(QStringLiteral("select num from emp order by num")); }));
+            ui::focus(f.num); // a new ticket under the next number
+            numbers.push_back(f.num.Text());
+            ui::typeInto(f.Combo4, truck);
+            ui::typeInto(f.txtFields(2), QStringLiteral("25340"));
+            measured(r["save, first weighing"], [&] { ui::press(f, Key::F8); });
+            r["save, first weighing"].raw.push_back(timed([&] { raw.save(9000000 + i); }));
+            raw.drop(9000000 + i);
         }
-        for (const auto &[action, cursor] : {std::pair{QStringLiteral("layer: every ticket, static"), CursorType::Static},
-                                             std::pair{QStringLiteral("layer: every ticket, forward-only"),
-                                                       CursorType::ForwardOnly}}) {
-            measured(r[action], [&, cursor = cursor] {
-                Recordset rs;
-                rs.Open("select * from emp order by num", conn, cursor, LockType::ReadOnly);
-                for (; !rs.Eof(); rs.MoveNext())
-                    for (int c = 0; c < rs.FieldCount(); ++c)
-                        rs.Fields(c).Value();
-            });
-            r[action].raw.push_back(timed([&] { raw.read(QStringLiteral("select * from emp order by num")); }));
-        }
-        conn.Close();
-    }
-
-    // The ticket list (F5): open, a column-header sort, a Find.
-    for (int i = 0; i < repeat; ++i) {
-        QElapsedTimer clock;
-        double openMs = -1;
-        office.host.onModal(QStringLiteral("acclocate"), [&](Form &form) {
-            openMs = double(clock.nsecsElapsed()) / 1e6;
-            r["list open"].peak = std::max(r["list open"].peak, peakMb());
-            auto &l = static_cast<acclocate &>(form);
-            // Each key as the window handles it: the row it lands on is
-            // picked and the screen of rows from there is read to be drawn.
-            // The figure is the slowest key.
-            Figure &keys = r["list key (slowest of Down, PgDn, End, Home)"];
-            double slowest = 0;
-            resetPeak();
-            auto key = [&](const std::function<void()> &move) {
-                slowest = std::max(slowest, timed([&] {
-                    move();
-                    const int from = l.ListView1.selectedRow();
-                    for (int row = from; row < std::min(l.ListView1.count(), from + 40); ++row)
-                        l.ListView1.item(row);
-                }));
-            };
-            ui::focus(l.ListView1);
-            for (int step = 0; step < 20; ++step)
-                key([&] { ui::press(l, Key::Down); });
-            for (int step = 0; step < 5; ++step)
-                key([&] { ui::pickRow(l.ListView1, std::min(l.ListView1.count() - 1, l.ListView1.selectedRow() + 40)); });
-            key([&] { ui::pickRow(l.ListView1, l.ListView1.count() - 1); });
-            key([&] { ui::pickRow(l.ListView1, 0); });
-            keys.form.push_back(slowest);
-            keys.peak = std::max(keys.peak, peakMb());
-            measured(r["list sort (truckno header)"], [&] { ui::clickColumn(l.ListView1, 3); });
-            measured(r["list Find (truck number)"], [&] {
-                l.Combo1.setText(QStringLiteral("Truckno"));
-                l.Text2.setText(truck);
-                ui::click(l.cmdFind);
-            });
-            ui::click(l.Command2);
-        });
-        resetPeak();
-        clock.start();
-        ui::press(f, Key::F5);
-        r["list open"].form.push_back(openMs);
-        // The list needs its row count (the scroll bar, the caption) and
-        // the first screen of rows.
-        r["list open"].raw.push_back(timed([&] {
-            raw.read(QStringLiteral("select count(*) from emp"));
-            raw.read(QStringLiteral("select * from emp order by num limit 40"));
-        }));
-        // A sort needs the order of every row (End, the scroll bar and the
-        // selection reach any of them): the tickets' numbers ordered by the
-        // shown text of the column, as the list asks, read in full.
-        r["list sort (truckno header)"].raw.push_back(timed([&] {
-            raw.read(QStringLiteral("select num from emp order by %1, num")
-                         .arg(QueryRows::orderTerm(QStringLiteral("\"truckno\""), db::ColumnKind::Text, true)));
-        }));
-        // The slowest key's work in plain SQL: the last screen of rows.
-        r["list key (slowest of Down, PgDn, End, Home)"].raw.push_back(
-            timed([&] { raw.read(QStringLiteral("select * from emp order by num desc limit 40")); }));
-        r["list Find (truck number)"].raw.push_back(
-            timed([&] { raw.read(QStringLiteral("select * from emp where truckno=?%1").arg(QLatin1String(IgnoringCase)), {truck}); }));
-    }
-
-    // Reports (F2) to the preview of their first page.
-    auto report = [&](const QString &action, const QString &item, const QString &formName,
-                      const std::function<void(Form &)> &print, const std::function<void()> &rawWork) {
         for (int i = 0; i < repeat; ++i) {
-            Figure &fig = r[action];
-            double ms = -1;
-            office.host.onModal(formName, [&](Form &form) {
+            measured(r["recall by number"], [&] {
+                ui::focus(f.num);
+                ui::type(f, numbers[size_t(i)]);
+                ui::press(f, Key::Enter);
+            });
+            r["recall by number"].raw.push_back(timed([&] {
+                raw.read(QStringLiteral("select * from emp where num=?"), {numbers[size_t(i)].toInt()});
+                raw.read(QStringLiteral("select * from truckmast where name=?%1").arg(QLatin1String(IgnoringCase)), {truck});
+            }));
+            ui::typeInto(f.txtFields(4), QStringLiteral("8120"));
+            measured(r["save, second weighing"], [&] { ui::press(f, Key::F8); });
+            r["save, second weighing"].raw.push_back(timed([&] { raw.save(9000000 + i); }));
+            raw.drop(9000000 + i);
+        }
+
+        // The database layer alone, for the forms that walk large results: the
+        // last row of the whole ticket table, and every row of it.
+        {
+            Connection conn;
+            conn.Open(QString::fromLatin1(aminv::DefaultConnection));
+            for (int i = 0; i < repeat; ++i) {
+                measured(r["layer: last of all tickets (MoveLast)"], [&] {
+                    Recordset rs;
+                    rs.Open("select * from emp order by num", conn);
+                    rs.MoveLast();
+                    rs.value("truckno");
+                });
+                r["layer: last of all tickets (MoveLast)"].raw.push_back(
+                    timed([&] { raw.read(QStringLiteral("select num from emp order by num")); }));
+            }
+            for (const auto &[action, cursor] : {std::pair{QStringLiteral("layer: every ticket, static"), CursorType::Static},
+                                                 std::pair{QStringLiteral("layer: every ticket, forward-only"),
+                                                           CursorType::ForwardOnly}}) {
+                measured(r[action], [&, cursor = cursor] {
+                    Recordset rs;
+                    rs.Open("select * from emp order by num", conn, cursor, LockType::ReadOnly);
+                    for (; !rs.Eof(); rs.MoveNext())
+                        for (int c = 0; c < rs.FieldCount(); ++c)
+                            rs.Fields(c).Value();
+                });
+                r[action].raw.push_back(timed([&] { raw.read(QStringLiteral("select * from emp order by num")); }));
+            }
+            conn.Close();
+        }
+
+        // The ticket list (F5): open, a column-header sort, a Find.
+        for (int i = 0; i < repeat; ++i) {
+            QElapsedTimer clock;
+            double openMs = -1;
+            office.host.onModal(QStringLiteral("acclocate"), [&](Form &form) {
+                openMs = double(clock.nsecsElapsed()) / 1e6;
+                r["list open"].peak = std::max(r["list open"].peak, peakMb());
+                auto &l = static_cast<acclocate &>(form);
+                // Each key as the window handles it: the row it lands on is
+                // picked and the screen of rows from there is read to be drawn.
+                // The figure is the slowest key.
+                Figure &keys = r["list key (slowest of Down, PgDn, End, Home)"];
+                double slowest = 0;
                 resetPeak();
-                office.host.arm();
-                const double whole = timed([&] { print(form); });
-                fig.peak = std::max(fig.peak, peakMb());
-                ms = office.host.previewMs().value_or(whole);
-                if (!office.host.previewMs())
-                    fig.note = QStringLiteral("no preview");
-                form.Unload();
+                auto key = [&](const std::function<void()> &move) {
+                    slowest = std::max(slowest, timed([&] {
+                        move();
+                        const int from = l.ListView1.selectedRow();
+                        for (int row = from; row < std::min(l.ListView1.count(), from + 40); ++row)
+                            l.ListView1.item(row);
+                    }));
+                };
+                ui::focus(l.ListView1);
+                for (int step = 0; step < 20; ++step)
+                    key([&] { ui::press(l, Key::Down); });
+                for (int step = 0; step < 5; ++step)
+                    key([&] { ui::pickRow(l.ListView1, std::min(l.ListView1.count() - 1, l.ListView1.selectedRow() + 40)); });
+                key([&] { ui::pickRow(l.ListView1, l.ListView1.count() - 1); });
+                key([&] { ui::pickRow(l.ListView1, 0); });
+                keys.form.push_back(slowest);
+                keys.peak = std::max(keys.peak, peakMb());
+                measured(r["list sort (truckno header)"], [&] { ui::clickColumn(l.ListView1, 3); });
+                measured(r["list Find (truck number)"], [&] {
+                    l.Combo1.setText(QStringLiteral("Truckno"));
+                    l.Text2.setText(truck);
+                    ui::click(l.cmdFind);
+                });
+                ui::click(l.Command2);
             });
-            office.host.pickMenu(item);
-            ui::press(f, Key::F2);
-            fig.form.push_back(ms);
-            fig.raw.push_back(timed(rawWork));
-            if (ms > 5000)
-                break; // one run of a slow action is figure enough
+            resetPeak();
+            clock.start();
+            ui::press(f, Key::F5);
+            r["list open"].form.push_back(openMs);
+            // The list needs its row count (the scroll bar, the caption) and
+            // the first screen of rows.
+            r["list open"].raw.push_back(timed([&] {
+                raw.read(QStringLiteral("select count(*) from emp"));
+                raw.read(QStringLiteral("select * from emp order by num limit 40"));
+            }));
+            // A sort needs the order of every row (End, the scroll bar and the
+            // selection reach any of them): the tickets' numbers ordered by the
+            // shown text of the column, as the list asks, read in full.
+            r["list sort (truckno header)"].raw.push_back(timed([&] {
+                raw.read(QStringLiteral("select num from emp order by %1, num")
+                             .arg(QueryRows::orderTerm(QStringLiteral("\"truckno\""), db::ColumnKind::Text, true)));
+            }));
+            // The slowest key's work in plain SQL: the last screen of rows.
+            r["list key (slowest of Down, PgDn, End, Home)"].raw.push_back(
+                timed([&] { raw.read(QStringLiteral("select * from emp order by num desc limit 40")); }));
+            r["list Find (truck number)"].raw.push_back(
+                timed([&] { raw.read(QStringLiteral("select * from emp where truckno=?%1").arg(QLatin1String(IgnoringCase)), {truck}); }));
         }
+
+        // Reports (F2) to the preview of their first page.
+        auto report = [&](const QString &action, const QString &item, const QString &formName,
+                          const std::function<void(Form &)> &print, const std::function<void()> &rawWork) {
+            for (int i = 0; i < repeat; ++i) {
+                Figure &fig = r[action];
+                double ms = -1;
+                office.host.onModal(formName, [&](Form &form) {
+                    resetPeak();
+                    office.host.arm();
+                    const double whole = timed([&] { print(form); });
+                    fig.peak = std::max(fig.peak, peakMb());
+                    ms = office.host.previewMs().value_or(whole);
+                    if (!office.host.previewMs())
+                        fig.note = QStringLiteral("no preview");
+                    form.Unload();
+                });
+                office.host.pickMenu(item);
+                ui::press(f, Key::F2);
+                fig.form.push_back(ms);
+                fig.raw.push_back(timed(rawWork));
+                if (ms > 5000)
+                    break; // one run of a slow action is figure enough
+            }
+        };
+        const QDate monthAgo = today.addMonths(-1);
+        report(QStringLiteral("report, one month (Date Wise)"), QStringLiteral("dw"), QStringLiteral("printpurdt"),
+               [&](Form &form) {
+                   auto &d = static_cast<DateRangeReport &>(form);
+                   ui::setDate(d.stdt, monthAgo);
+                   ui::setDate(d.endt, today);
+                   ui::click(d.Command2);
+               },
+               [&] {
+                   raw.run(QStringLiteral("BEGIN"));
+                   raw.run(QStringLiteral("update counter set st_dt=?, en_dt=?"),
+                           {monthAgo.toString(Qt::ISODate), today.toString(Qt::ISODate)});
+                   raw.run(QStringLiteral("COMMIT"));
+                   raw.read(QStringLiteral("select * from DAYREP order by dt, num limit 60"));
+               });
+        report(QStringLiteral("report, ten years (Serial No Wise)"), QStringLiteral("snw"), QStringLiteral("printno"),
+               [&](Form &form) { ui::click(static_cast<printno &>(form).OKButton); },
+               [&] {
+                   raw.run(QStringLiteral("BEGIN"));
+                   raw.run(QStringLiteral("update counter set mstno=1, menno=?"), {r.tickets + repeat});
+                   raw.run(QStringLiteral("COMMIT"));
+                   raw.read(QStringLiteral("select * from emp where num >= 1 and num <= ? order by num limit 60"),
+                            {r.tickets + repeat});
+               });
+
+    }
+
+    // The ten-year report laid out to its last page: without a window, eight
+    // times over in one process (the memory of one report must be given back
+    // before the next), through the preview window's own background layout,
+    // and printed to a PDF file from the preview page by page.
+    auto openReport = [&]() -> std::shared_ptr<const PrintDocument> {
+        office.host.keep = true;
+        office.host.onModal(QStringLiteral("printno"), [&](Form &form) {
+            ui::click(static_cast<printno &>(form).OKButton);
+            form.Unload();
+        });
+        office.host.pickMenu(QStringLiteral("snw"));
+        ui::press(f, Key::F2);
+        office.host.keep = false;
+        return std::exchange(office.host.kept, nullptr);
     };
-    const QDate monthAgo = today.addMonths(-1);
-    report(QStringLiteral("report, one month (Date Wise)"), QStringLiteral("dw"), QStringLiteral("printpurdt"),
-           [&](Form &form) {
-               auto &d = static_cast<DateRangeReport &>(form);
-               ui::setDate(d.stdt, monthAgo);
-               ui::setDate(d.endt, today);
-               ui::click(d.Command2);
-           },
-           [&] {
-               raw.run(QStringLiteral("BEGIN"));
-               raw.run(QStringLiteral("update counter set st_dt=?, en_dt=?"),
-                       {monthAgo.toString(Qt::ISODate), today.toString(Qt::ISODate)});
-               raw.run(QStringLiteral("COMMIT"));
-               raw.read(QStringLiteral("select * from DAYREP order by dt, num limit 60"));
-           });
-    report(QStringLiteral("report, ten years (Serial No Wise)"), QStringLiteral("snw"), QStringLiteral("printno"),
-           [&](Form &form) { ui::click(static_cast<printno &>(form).OKButton); },
-           [&] {
-               raw.run(QStringLiteral("BEGIN"));
-               raw.run(QStringLiteral("update counter set mstno=1, menno=?"), {r.tickets + repeat});
-               raw.run(QStringLiteral("COMMIT"));
-               raw.read(QStringLiteral("select * from emp where num >= 1 and num <= ? order by num limit 60"),
-                        {r.tickets + repeat});
-           });
+    double rawAll = -1;
+    auto readAll = [&] {
+        return timed([&] {
+            raw.read(QStringLiteral("select * from emp where num >= 1 and num <= ? order by num"),
+                     {r.tickets + repeat});
+        });
+    };
+    double headless = -1;
+    constexpr int Reports = 8;
+    for (int i = 0; i < Reports; ++i) {
+        Figure &fig = r[QStringLiteral("report to its last page, ten years (%1 of %2)").arg(i + 1).arg(Reports)];
+        measured(fig, [&] {
+            auto doc = openReport();
+            if (doc)
+                doc->pageCount();
+        });
+        if (i == 0) {
+            headless = fig.form.front();
+            rawAll = readAll();
+        }
+        fig.raw.push_back(rawAll);
+    }
+#ifdef BENCH_PREVIEW
+    // A slow way to the last page is given up after this long.
+    constexpr qint64 GiveUpMs = 180000;
+    {
+        Figure &fig = r[QStringLiteral("report to its last page in the preview, ten years")];
+        QString stopped;
+        measured(fig, [&] {
+            auto doc = openReport();
+            ReportPreview preview(doc);
+            preview.show();
+            QElapsedTimer clock;
+            clock.start();
+            // The pace as the layout goes on, which must not fall.
+            qint64 told = 0;
+            while (!preview.layoutDone() && clock.elapsed() < GiveUpMs) {
+                QCoreApplication::processEvents();
+                if (clock.elapsed() >= told + 5000) {
+                    told += 5000;
+                    std::fprintf(stderr, "  preview: %d pages after %lld s\n", doc->pagesLaidOut(), told / 1000);
+                }
+            }
+            if (!preview.layoutDone())
+                stopped = QStringLiteral(", given up at page %1").arg(doc->pagesLaidOut());
+        });
+        fig.raw.push_back(rawAll);
+        fig.note = QStringLiteral("%1 x headless%2").arg(fig.form.front() / headless, 0, 'f', 1).arg(stopped);
+    }
+    {
+        Figure &fig = r[QStringLiteral("report printed to PDF from the preview, ten years")];
+        QTemporaryDir dir;
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(QStringLiteral("report.pdf")));
+        QString stopped;
+        measured(fig, [&] {
+            ReportPreview preview(openReport());
+            preview.show();
+            // Given up as the operator would, with the progress window's Cancel.
+            QTimer giveUp;
+            giveUp.setSingleShot(true);
+            QObject::connect(&giveUp, &QTimer::timeout, [&] {
+                if (auto *progress = preview.findChild<QProgressDialog *>()) {
+                    stopped = QStringLiteral(", given up: %1").arg(progress->labelText());
+                    progress->cancel();
+                }
+            });
+            giveUp.start(GiveUpMs);
+            QElapsedTimer clock;
+            clock.start();
+            QTimer pace;
+            QObject::connect(&pace, &QTimer::timeout, [&] {
+                if (auto *progress = preview.findChild<QProgressDialog *>())
+                    std::fprintf(stderr, "  PDF: %s after %lld s\n", qPrintable(progress->labelText()),
+                                 clock.elapsed() / 1000);
+            });
+            pace.start(10000);
+            preview.printTo(printer);
+        });
+        fig.raw.push_back(rawAll);
+        fig.note = QStringLiteral("%1 x headless, %2 MB%3")
+                       .arg(fig.form.front() / headless, 0, 'f', 1)
+                       .arg(double(QFileInfo(printer.outputFileName()).size()) / 1e6, 0, 'f', 0)
+                       .arg(stopped);
+    }
+#endif
     return r;
 }
 
@@ -578,9 +700,14 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef BENCH_PREVIEW
+    QApplication qapp(argc, argv);
+#else
     QGuiApplication qapp(argc, argv);
+#endif
     int tickets = 1000000, repeat = 5;
     QString only;
+    bool reportsOnly = false;
     const QStringList args = qapp.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == QLatin1String("--tickets"))
@@ -589,6 +716,8 @@ int main(int argc, char **argv)
             repeat = std::max(1, args[i + 1].toInt());
         else if (args[i] == QLatin1String("--only"))
             only = args[i + 1];
+        else if (args[i] == QLatin1String("--reports-to-the-end"))
+            reportsOnly = args[i + 1] == QLatin1String("only");
     }
     try {
         const bench::TicketDb large =
@@ -596,9 +725,9 @@ int main(int argc, char **argv)
         std::vector<Results> all;
         if (only.isEmpty() || only == QLatin1String("delivered"))
             all.push_back(run(QStringLiteral("delivered"), QStringLiteral(DELIVERED_DB), large.lastDay, large.someTruck,
-                              repeat));
+                              repeat, reportsOnly));
         if (only.isEmpty() || only == QLatin1String("large"))
-            all.push_back(run(QStringLiteral("ten years"), large.file, large.lastDay, large.someTruck, repeat));
+            all.push_back(run(QStringLiteral("ten years"), large.file, large.lastDay, large.someTruck, repeat, reportsOnly));
         print(all);
     } catch (const std::exception &e) {
         std::fprintf(stderr, "bench: %s\n", e.what());

@@ -34,10 +34,6 @@
 #include <QWindow>
 #include <QVBoxLayout>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 namespace vb {
 
 QtHost::QtHost(QObject *parent) : QObject(parent)
@@ -47,14 +43,6 @@ QtHost::QtHost(QObject *parent) : QObject(parent)
     QGuiApplication::setQuitOnLastWindowClosed(false);
     App::instance().setHost(this);
     qApp->installEventFilter(this);
-#ifdef __GLIBC__
-    // A report reads its rows a slice at a time, each on a thread of its
-    // own. glibc gives a thread that starts while the last one is still
-    // ending a memory arena of its own, which keeps what the slice freed:
-    // every ten-year report grew the program by tens of megabytes. With two
-    // arenas the memory stays as it was after the first report.
-    mallopt(M_ARENA_MAX, 2);
-#endif
 }
 
 QtHost::~QtHost()

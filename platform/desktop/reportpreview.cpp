@@ -273,6 +273,11 @@ void ReportPreview::print()
         });
     if (dialog.exec() != QDialog::Accepted)
         return;
+    printTo(printer);
+}
+
+void ReportPreview::printTo(QPrinter &printer)
+{
     // A long report is laid out to its end first (the footers give the
     // page count), then printed page by page; either can be cancelled.
     QProgressDialog progress(tr("Laying out the pages..."), tr("Cancel"), 0, 0, this);
@@ -313,7 +318,7 @@ void ReportPreview::print()
             job.copies = printer.copyCount();
             job.collate = printer.collateCopies();
             job.options = dialogOptions(printer);
-            why = printservice::print(*m_document, job, pagePrinted);
+            const QString why = printservice::print(*m_document, job, pagePrinted);
             if (!why.isEmpty()) {
                 progress.reset();
                 host().msgBox(why + QStringLiteral(": the report was not printed"), Msg::OKOnly | Msg::Exclamation,

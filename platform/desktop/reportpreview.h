@@ -12,6 +12,7 @@
 #include <memory>
 
 class QLabel;
+class QPrinter;
 class QProgressBar;
 class QScrollArea;
 class QTimer;
@@ -31,6 +32,9 @@ public:
     void showPage(int page);
     // Whether the background layout has finished (or stopped on a failure).
     bool layoutDone() const;
+    // Prints the whole report on a printer already set up (what the print
+    // dialog leads to), with a progress window that can cancel it.
+    void printTo(QPrinter &printer);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -1,11 +1,19 @@
 #pragma once
 // The rows of a report, read from its database in slices in the report's
-// order. Each slice opens a connection of its own and closes it again, so
-// no read lock is held between slices and the office can save tickets
-// while a long report is previewed. While one slice is laid out, the next
-// is read on a worker thread. A position in the rows is small (the sort
-// values of the last row read and how many rows with exactly those values
-// were read), so a page can be found again without keeping its rows.
+// order. Each stream has one reader thread with one connection of its own,
+// opened at the first read and closed with the stream; each slice is read
+// in a read transaction of its own, so no read lock is held between slices
+// and the office can save tickets while a long report is previewed. While
+// one slice is laid out, the next is read on the reader thread. A position
+// in the rows is small (the sort values of the last row read and how many
+// rows with exactly those values were read), so a page can be found again
+// without keeping its rows.
+//
+// A sorted report lists the rows that were there when it was opened: the
+// first read also takes the sort values of every row (in the same read
+// transaction), and later slices leave out a row whose sort values were
+// not among them. A ticket saved or completed meanwhile (its date moves to
+// today) is thus not listed a second time further on, nor is a new one.
 #include "selectionformula.h"
 
 #include "database/columntypes.h"
@@ -15,6 +23,7 @@
 #include <QStringList>
 #include <QVariantList>
 #include <future>
+#include <memory>
 #include <vector>
 
 namespace vb::report {
@@ -36,10 +45,14 @@ public:
     RowStream(QString databaseFile, QString source, QStringList columns,
               std::vector<db::ColumnKind> kinds, Condition condition, QStringList sortColumns,
               const QStringList &readColumns = {});
+    ~RowStream();
+    RowStream(const RowStream &) = delete;
+    RowStream &operator=(const RowStream &) = delete;
 
     // The source reads this table's row itself (a view over it): every
     // slice checks that the row is still as the report opened with, and
-    // raises an error when another report has changed it since.
+    // raises an error when another report has changed it since. Called
+    // before the first row is read.
     void pinParameters(const QString &table, const QVariantList &storedRow);
 
     const QStringList &columns() const { return m_columns; }
@@ -56,15 +69,29 @@ public:
         QVariantList row;
     };
 
-private:
+    // A slice's statement: with sort columns, rows from a position on,
+    // limit of them (rows that came meanwhile are passed over, and the
+    // reading goes on until limit rows of the report's own are in);
+    // without, by limit and offset.
     struct Statement {
         QString text;
         QVariantList values;
         int limit = 0;
+        bool keyed = false;
     };
+    // The rows of a slice, values as stored, and whether it is the last.
+    struct Slice {
+        std::vector<QVariantList> rows;
+        bool last = false;
+    };
+    class Reader;
+
+private:
     Statement statementFrom(const RowPosition &start, int size) const;
+    Reader &reader();
     void fetch();
     void readAhead();
+    void dropReadAhead();
     QVariantList keyOf(const QVariantList &raw) const;
     // Moves a position past a row read (values as stored).
     void step(RowPosition &position, const QVariantList &raw) const;
@@ -86,10 +113,10 @@ private:
     bool m_fetched = false;
     int m_sliceSize = 0;
     RowPosition m_pos;
-    // The next slice being read on a worker thread, and where it starts.
-    std::future<std::vector<QVariantList>> m_ahead;
+    std::unique_ptr<Reader> m_reader;
+    // The next slice being read on the reader thread, and where it starts.
+    std::future<Slice> m_ahead;
     qint64 m_aheadFrom = -1;
-    int m_aheadLimit = 0;
 };
 
 } // namespace vb::report

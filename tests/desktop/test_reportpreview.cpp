@@ -9,8 +9,11 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProgressBar>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -31,7 +34,19 @@ public:
         m_laid = m_pages;
         return m_pages;
     }
-    void paint(QPagedPaintDevice &, const Progress &) const override {}
+    // Every page on the device, a new device page for each after the first.
+    void paint(QPagedPaintDevice &device, const Progress &progress) const override
+    {
+        QPainter p(&device);
+        for (int page = 0; page < pageCount(); ++page) {
+            if (page > 0)
+                device.newPage();
+            p.setWindow(QRect(QPoint(0, 0), pageSize()));
+            paintPage(p, page);
+            if (progress && !progress(page + 1, m_pages))
+                break;
+        }
+    }
     bool writePdf(const QString &) const override { return false; }
     int pagesLaidOut() const override { return m_laid; }
     bool complete() const override { return m_laid == m_pages; }
@@ -150,6 +165,24 @@ TEST_F(Preview, AnotherPageAskedForWhileGoingToTheLastOneWins)
     QTest::qWait(50);
     EXPECT_EQ(window.currentPage(), 1);
     EXPECT_EQ(status(window), "Page 2 of 150");
+}
+
+TEST_F(Preview, PrintsTheWholeReportToAPdfFile)
+{
+    auto doc = std::make_shared<SlowDocument>(120);
+    auto preview = shown(doc);
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("report.pdf"));
+    // The rest of the report is laid out first, for the page count.
+    preview->printTo(printer);
+    EXPECT_TRUE(doc->complete());
+    EXPECT_EQ(status(*preview), "Page 1 of 120");
+    QFile pdf(printer.outputFileName());
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?!s)"));
+    EXPECT_EQ(QString::fromLatin1(pdf.readAll()).count(page), 120);
 }
 
 TEST_F(Preview, PrintingWithoutAPrinterRaisesAnError)

@@ -305,6 +305,32 @@ TEST_F(LongReport, TicketsCanBeSavedWhileALongReportIsOpen)
     EXPECT_TRUE(doc->layOutUntil(5));
 }
 
+// A ticket completed while a long Date Wise report is open moves to today,
+// further on in the report's order, and more tickets than the report reads
+// at once are saved there: the report lists the tickets as they were when
+// it opened, the completed one once and the new ones not at all, and its
+// count holds.
+TEST_F(LongReport, ListsTheTicketsAsTheyWereWhenItOpened)
+{
+    manyTickets(25000); // more than the rows read at once
+    prepare({Sql("update counter set st_dt='2024-03-05', en_dt='2024-03-06'")});
+    auto doc = document("list.rpt");
+    ASSERT_FALSE(doc->complete());
+    prepare({Sql("update emp set dt='2024-03-06', stage=3 where num=1000"),
+             Sql("with recursive n(i) as (select 26000 union all select i + 1 from n where i < 46499) "
+                 "insert into emp (num, truckno, dt, grosswt, stage) select i, 'GJ01NEW', '2024-03-05', 5000, 1 from n")});
+    EXPECT_EQ(doc->rowCount(), 25009);
+    const int pages = doc->pageCount();
+    EXPECT_TRUE(doc->pageTexts(pages - 1).last().startsWith("Grand Total (25009 tickets)"));
+    // The last pages, laid out after the change: none of those tickets.
+    for (int p = pages - 10; p < pages; ++p)
+        for (const QString &line : doc->pageTexts(p)) {
+            const int num = line.section(" | ", 0, 0).toInt();
+            EXPECT_NE(num, 1000) << "listed again on page " << p + 1;
+            EXPECT_LT(num, 26000) << "saved after the report opened, on page " << p + 1;
+        }
+}
+
 // Another report run meanwhile rewrites the settings row. A report whose
 // source reads that row itself cannot go on with the new range; one that
 // took its values when it opened goes on.
