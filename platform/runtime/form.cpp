@@ -190,15 +190,7 @@ void Form::Load()
         // A load that failed leaves the form unloaded, so that the next use
         // loads it afresh instead of showing what the failed load left.
         if (m_loaded) {
-            Hide();
-            m_loaded = false;
-            m_modal = false;
-            m_active = nullptr;
-            m_pendingFocus = nullptr;
-            for (Control *c : m_controls)
-                c->restoreDesign();
-            m_p = m_design;
-            notify(nullptr, Change::Items);
+            dropLoad();
             if (App::instance().hasHost())
                 for (Control *c : m_controls)
                     if (c->kind() == ControlKind::Timer)
@@ -247,6 +239,12 @@ void Form::Unload()
     Control::raise(onUnload, cancel);
     if (cancel || !m_loaded)
         return;
+    dropLoad();
+    App::instance().formUnloaded(*this);
+}
+
+void Form::dropLoad()
+{
     Hide();
     m_loaded = false;
     m_modal = false;
@@ -256,7 +254,6 @@ void Form::Unload()
         c->restoreDesign();
     m_p = m_design;
     notify(nullptr, Change::Items);
-    App::instance().formUnloaded(*this);
 }
 
 void Form::PopupMenu(Menu &menu)

@@ -109,6 +109,8 @@ public:
     void removeControl(Control *c);
 
 private:
+    // Hides the form and puts it back as designed, unloaded.
+    void dropLoad();
     void focusFirst();
     void selectOption(Control *target);
     struct P {

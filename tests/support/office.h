@@ -99,6 +99,13 @@ private:
     std::vector<int> m_declaredErrors;
 };
 
+// Stands in for a ticket print form: it only has a name.
+class PrintStandIn : public vb::Form
+{
+public:
+    explicit PrintStandIn(const QString &name) : vb::Form(name) {}
+};
+
 // The office running the current edition's weighing forms, started
 // through Main as the program does.
 class Office : public OfficeDirectory
@@ -110,6 +117,16 @@ protected:
         registerForms();
         // No indicator port unless a test asks for one.
         prepare({vb::Sql("update listvalue set Name='2' where type='machtyp'")});
+    }
+
+    // The ticket print forms, reduced to their names: a test sees which
+    // one opens.
+    void registerPrintStandIns()
+    {
+        for (const char *name : {"preview", "previewprint", "previewplain"}) {
+            const QString n = QString::fromLatin1(name);
+            vb::app().registerForm(n, [n] { return std::make_unique<PrintStandIn>(n); });
+        }
     }
 
     // Stores a ticket row directly.

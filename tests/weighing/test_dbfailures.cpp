@@ -22,20 +22,13 @@ namespace {
 const QString Locked = QStringLiteral("another program is using wt.mdb (database is locked). Try again in a moment.");
 const QString Waiting = QStringLiteral("Waiting for wt.mdb: another program is using it");
 
-class PrintStandIn : public Form
-{
-public:
-    explicit PrintStandIn(const QString &name) : Form(name) {}
-};
-
 class DatabaseFailures : public Office
 {
 protected:
     void SetUp() override
     {
         Office::SetUp();
-        for (const char *name : {"preview", "previewprint", "previewplain"})
-            app().registerForm(name, [name] { return std::make_unique<PrintStandIn>(name); });
+        registerPrintStandIns();
         host.setNow(QDateTime(QDate(2024, 3, 5), QTime(12, 0)));
         m_lockWait = Connection::lockWait();
     }

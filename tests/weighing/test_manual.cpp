@@ -14,13 +14,6 @@ using namespace vb;
 
 namespace {
 
-// Stands in for a ticket print form: it only has a name.
-class PrintStandIn : public Form
-{
-public:
-    explicit PrintStandIn(const QString &name) : Form(name) {}
-};
-
 // The captions of one label kind of a layout table, by index.
 using Captions = std::map<int, QString>;
 

@@ -17,21 +17,13 @@ using namespace vb;
 
 namespace {
 
-// The print forms, reduced to their names: the tests see which one opens.
-class PrintStandIn : public Form
-{
-public:
-    explicit PrintStandIn(const QString &name) : Form(name) {}
-};
-
 class Saving : public Office
 {
 protected:
     void SetUp() override
     {
         Office::SetUp();
-        for (const char *name : {"preview", "previewprint", "previewplain"})
-            app().registerForm(name, [name] { return std::make_unique<PrintStandIn>(name); });
+        registerPrintStandIns();
         host.setNow(QDateTime(QDate(2024, 3, 5), QTime(12, 0)));
     }
 
