@@ -19,6 +19,7 @@
 namespace vb {
 
 class Recordset;
+class RowidStatement;
 
 // Object states of the database objects.
 namespace ObjectState {
@@ -102,6 +103,7 @@ public:
 
 private:
     friend class Recordset;
+    friend class RowidStatement;
     struct TableInfo {
         QStringList names;
         QHash<QString, db::ColumnKind> kinds;
@@ -135,6 +137,7 @@ private:
     bool m_inTransaction = false;
     QHash<QString, TableInfo> m_tables;
     std::vector<Recordset *> m_readers; // open recordsets on this connection
+    std::vector<RowidStatement *> m_statements; // statements prepared on it
     QHash<QString, QSqlRecord> m_columnRecords;
 };
 

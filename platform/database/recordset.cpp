@@ -1,6 +1,7 @@
 #include "recordset.h"
 
 #include "connection.h"
+#include "keyedreader.h"
 #include "querytext.h"
 #include "runtime/errors.h"
 
@@ -24,13 +25,6 @@ RuntimeError notFound()
 {
     return RuntimeError(3265, QStringLiteral("Item cannot be found in the collection corresponding to "
                                              "the requested name or ordinal."));
-}
-
-QString quoted(const QString &name)
-{
-    QString n = name;
-    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + n + QLatin1Char('"');
 }
 
 } // namespace
@@ -62,14 +56,14 @@ RuntimeError notInThisContext()
     return RuntimeError(3219, QStringLiteral("Operation is not allowed in this context."));
 }
 
-// Keys read per step of the key query, rows per step of any other query,
-// rows read by key at a time, and the rows kept in the cache.
-constexpr int KeyBatch = 4096;
+// Rows read per step of a query not served by key (the keyed reader sets
+// the steps of the keys and the pages of rows).
 constexpr int RowBatch = 256;
-constexpr int PageRows = 64;
-constexpr int CacheRows = 2048;
+constexpr int PageRows = RowidStatement::PageRows;
 
 } // namespace
+
+Recordset::Recordset() = default;
 
 Recordset::~Recordset()
 {
@@ -151,6 +145,14 @@ void Recordset::Open(const Sql &source, Connection &connection, int cursorType, 
             m_reading = Sql(QStringLiteral("SELECT %1.rowid %2 LIMIT -1 OFFSET %3").arg(m_tableAsWritten, order).arg(PageRows),
                             source.values());
             m_counting = Sql(QStringLiteral("SELECT count(*) %1").arg(plain.fromOn), source.values());
+            m_reader = std::make_unique<KeyedReader<Row>>(
+                m_tableAsWritten, m_columnList,
+                [this]() -> Connection & {
+                    if (m_detached || !m_connection)
+                        throw closedObject();
+                    return *m_connection;
+                },
+                [this](const QSqlQuery &q) { return rowOf(q); }, &s_rowsRead);
         } else {
             m_target = db::readTable(source.text());
             m_reading = source;
@@ -160,6 +162,7 @@ void Recordset::Open(const Sql &source, Connection &connection, int cursorType, 
         }
     } catch (...) {
         m_query.reset();
+        m_reader.reset();
         m_keyed = m_started = false;
         m_columns.clear();
         m_byName.clear();
@@ -185,7 +188,7 @@ void Recordset::Close()
         r.erase(std::remove(r.begin(), r.end(), this), r.end());
     }
     m_query.reset();
-    m_byKeys.reset();
+    m_reader.reset();
     m_open = false;
     m_connection = nullptr;
     m_detached = m_started = m_complete = m_keyed = m_onAdded = false;
@@ -199,7 +202,6 @@ void Recordset::Close()
     m_keys.shrink_to_fit();
     m_added.clear();
     m_addedSet.clear();
-    m_cache.clear();
     m_rows.clear();
     m_dropped = 0;
     m_skip = 0;
@@ -212,7 +214,8 @@ void Recordset::Close()
 void Recordset::detach()
 {
     m_query.reset();
-    m_byKeys.reset();
+    if (m_reader)
+        m_reader->release();
     m_detached = true;
     m_connection = nullptr;
 }
@@ -250,6 +253,7 @@ void Recordset::readBatch()
         m_started = true;
         const int keyColumn = int(m_columns.size());
         int rows = 0;
+        std::vector<Row> read;
         while (q.next()) {
             ++rows;
             ++m_rowsRead;
@@ -258,10 +262,12 @@ void Recordset::readBatch()
             if (m_addedSet.contains(key))
                 continue;
             m_keys.push_back(key);
-            m_cache.insert(key, rowOf(q));
+            read.push_back(rowOf(q));
         }
         const QSqlError error = q.lastError();
         q.finish();
+        // The first page's rows came with their keys: the reader keeps them.
+        m_reader->keep(0, m_keys, std::move(read));
         if (rows < PageRows)
             m_complete = true;
         failed(error);
@@ -278,7 +284,7 @@ void Recordset::readBatch()
                 return;
             }
     }
-    const int batch = m_keyed ? KeyBatch : RowBatch;
+    const int batch = m_keyed ? RowidStatement::KeyChunk : RowBatch;
     for (int i = 0; i < batch; ++i) {
         if (!m_query->next()) {
             const QSqlError error = m_query->lastError();
@@ -365,98 +371,27 @@ qint64 Recordset::keyAt(qint64 index) const
     return m_added.at(size_t(index - qint64(m_keys.size())));
 }
 
-void Recordset::readKeys(const std::vector<qint64> &keys)
-{
-    if (keys.empty())
-        return;
-    if (m_detached || !m_connection)
-        throw closedObject();
-    if (m_cache.size() + qsizetype(keys.size()) > CacheRows)
-        m_cache.clear();
-    // One statement, prepared once, reads any set of keys.
-    if (!m_byKeys)
-        m_byKeys = std::make_unique<QSqlQuery>(m_connection->prepared(
-            QStringLiteral("SELECT %1, %2.rowid FROM %2 WHERE %2.rowid IN (SELECT value FROM json_each(?))")
-                .arg(m_columnList, m_tableAsWritten)));
-    QByteArray list = "[";
-    for (qint64 k : keys) {
-        if (list.size() > 1)
-            list += ',';
-        list += QByteArray::number(k);
-    }
-    list += ']';
-    QSqlQuery &q = *m_byKeys;
-    q.bindValue(0, QString::fromLatin1(list));
-    if (!m_connection->whileLocked([&] { return q.exec(); }, [&] { return q.lastError(); })) {
-        const QSqlError error = q.lastError();
-        m_connection->fail(error.databaseText().isEmpty() ? error.text() : error.databaseText());
-    }
-    const int keyColumn = int(m_columns.size());
-    while (q.next()) {
-        m_cache.insert(q.value(keyColumn).toLongLong(), rowOf(q));
-        ++m_rowsRead;
-        ++s_rowsRead;
-    }
-    m_connection->checkRead(q);
-    q.finish();
-    // Keys the table no longer has: rows deleted since opening.
-    for (qint64 k : keys)
-        if (!m_cache.contains(k)) {
-            Row gone;
-            gone.deleted = true;
-            m_cache.insert(k, gone);
-        }
-}
-
-void Recordset::readPage(qint64 index)
-{
-    const qint64 first = index - index % PageRows;
-    const qint64 last = std::min(first + PageRows, known());
-    std::vector<qint64> keys;
-    for (qint64 i = first; i < last; ++i) {
-        const qint64 k = keyAt(i);
-        if (!m_cache.contains(k))
-            keys.push_back(k);
-    }
-    if (m_cache.size() + qsizetype(keys.size()) > CacheRows) {
-        m_cache.clear();
-        keys.clear();
-        for (qint64 i = first; i < last; ++i)
-            keys.push_back(keyAt(i));
-    }
-    readKeys(keys);
-}
-
 const Recordset::Row &Recordset::keyedRow(qint64 index)
 {
-    const qint64 key = keyAt(index);
-    auto it = m_cache.constFind(key);
-    if (it == m_cache.constEnd()) {
-        readPage(index);
-        it = m_cache.constFind(key);
-    }
-    return *it;
+    const std::optional<Row> &row = m_reader->at(index, known(), [this](qint64 i) { return keyAt(i); });
+    // A key the table no longer has: a row deleted since opening.
+    if (!row)
+        throw noCurrentRecord();
+    return *row;
 }
 
 const Recordset::Row &Recordset::currentRow()
 {
     if (m_onAdded) {
-        const qint64 key = m_added.back();
-        if (!m_cache.contains(key))
-            readKeys({key});
-        const Row &r = m_cache.find(key).value();
-        if (r.deleted)
+        const std::optional<Row> &row = m_reader->one(m_added.back());
+        if (!row)
             throw noCurrentRecord();
-        return r;
+        return *row;
     }
     if (m_pos < 0 || !reach(m_pos))
         throw noCurrentRecord();
-    if (m_keyed) {
-        const Row &r = keyedRow(m_pos);
-        if (r.deleted)
-            throw noCurrentRecord();
-        return r;
-    }
+    if (m_keyed)
+        return keyedRow(m_pos);
     if (m_pos < m_dropped)
         throw noCurrentRecord();
     return m_rows[size_t(m_pos - m_dropped)];
@@ -657,14 +592,14 @@ void Recordset::insertRow()
     for (size_t i = 0; i < m_columns.size(); ++i) {
         if (!m_changed[i])
             continue;
-        names << quoted(m_columns[i].name);
+        names << db::quoted(m_columns[i].name);
         marks << QStringLiteral("?");
         values << m_buffer.raw.at(int(i));
     }
     const QString text = names.isEmpty()
-        ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_target))
+        ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(db::quoted(m_target))
         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-              .arg(quoted(m_target), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+              .arg(db::quoted(m_target), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
     // A half-read query is read out first; keys not yet read stay unread:
     // they will leave out the row added here, which follows them.
     if (m_query)
@@ -675,7 +610,7 @@ void Recordset::insertRow()
     if (m_keyed) {
         m_added.push_back(key);
         m_addedSet.insert(key);
-        m_cache.remove(key);
+        m_reader->forget(key);
         m_onAdded = true;
         if (m_complete)
             placeOnAdded();
@@ -692,7 +627,7 @@ void Recordset::updateRow()
     for (size_t i = 0; i < m_columns.size(); ++i) {
         if (!m_changed[i])
             continue;
-        sets << quoted(m_columns[i].name) + QStringLiteral("=?");
+        sets << db::quoted(m_columns[i].name) + QStringLiteral("=?");
         values << m_buffer.raw.at(int(i));
     }
     if (sets.isEmpty())
@@ -706,7 +641,7 @@ void Recordset::updateRow()
         // with it.
         values << m_editKey;
         const QString text = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=? RETURNING rowid")
-                                 .arg(quoted(m_target), sets.join(QLatin1Char(',')));
+                                 .arg(db::quoted(m_target), sets.join(QLatin1Char(',')));
         QSqlQuery q = m_connection->runWriting(Sql(text, values), this);
         const bool found = q.next();
         const qint64 key = found ? q.value(0).toLongLong() : m_editKey;
@@ -714,7 +649,7 @@ void Recordset::updateRow()
         if (!found)
             m_connection->fail(QStringLiteral("Row cannot be located for updating. Some values may have been "
                                               "changed since it was last read."));
-        m_cache.remove(m_editKey);
+        m_reader->forget(m_editKey);
         if (key != m_editKey) {
             for (qint64 &k : m_keys)
                 if (k == m_editKey)
@@ -738,21 +673,21 @@ void Recordset::updateRow()
         if (m_columns[i].writable && m_columns[i].name.compare(key, Qt::CaseInsensitive) == 0)
             keyIndex = int(i);
     if (!key.isEmpty() && keyIndex >= 0 && !original.raw.at(keyIndex).isNull()) {
-        where = quoted(key) + QStringLiteral("=?");
+        where = db::quoted(key) + QStringLiteral("=?");
         values << original.raw.at(keyIndex);
     } else {
         QStringList conditions;
         for (size_t i = 0; i < m_columns.size(); ++i) {
             if (!m_columns[i].writable)
                 continue;
-            conditions << quoted(m_columns[i].name) + QStringLiteral(" IS ?");
+            conditions << db::quoted(m_columns[i].name) + QStringLiteral(" IS ?");
             values << original.raw.at(int(i));
         }
         where = QStringLiteral("rowid = (SELECT rowid FROM %1 WHERE %2 LIMIT 1)")
-                    .arg(quoted(m_target), conditions.join(QStringLiteral(" AND ")));
+                    .arg(db::quoted(m_target), conditions.join(QStringLiteral(" AND ")));
     }
     const QString text = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                             .arg(quoted(m_target), sets.join(QLatin1Char(',')), where);
+                             .arg(db::quoted(m_target), sets.join(QLatin1Char(',')), where);
     QSqlQuery q = m_connection->runWriting(Sql(text, values), this);
     const int affected = q.numRowsAffected();
     q.finish();
@@ -760,6 +695,11 @@ void Recordset::updateRow()
         m_connection->fail(QStringLiteral("Row cannot be located for updating. Some values may have been "
                                           "changed since it was last read."));
     m_rows[size_t(m_pos - m_dropped)] = m_buffer;
+}
+
+qint64 Recordset::rowsRead() const
+{
+    return m_rowsRead + (m_reader ? m_reader->rowsRead() : 0);
 }
 
 } // namespace vb

@@ -44,6 +44,8 @@ namespace vb {
 
 class Connection;
 class Recordset;
+template <class Row>
+class KeyedReader;
 
 namespace CursorType {
 constexpr int ForwardOnly = 0, Keyset = 1, Dynamic = 2, Static = 3;
@@ -75,7 +77,7 @@ private:
 class Recordset
 {
 public:
-    Recordset() = default;
+    Recordset();
     ~Recordset();
     Recordset(const Recordset &) = delete;
     Recordset &operator=(const Recordset &) = delete;
@@ -93,7 +95,7 @@ public:
     bool isKeyed() const { return m_keyed; }
     // Rows read from the database so far (keyed pages and batches), for
     // checks that an operation reads no rows.
-    qint64 rowsRead() const { return m_rowsRead; }
+    qint64 rowsRead() const;
     // The same over every recordset of the process so far.
     static qint64 rowsReadByAll() { return s_rowsRead; }
     const QString &Source() const { return m_source; }
@@ -136,7 +138,6 @@ private:
     struct Row {
         QVariantList raw;    // as stored, to find the row again
         QVariantList values; // as the forms see them
-        bool deleted = false; // keyed: gone from the table since opening
     };
 
     void setUpColumns(const QSqlRecord &record, Connection &connection, const QString &target);
@@ -158,8 +159,6 @@ private:
     // Keyed: the rowid at a position, and the row read by it.
     qint64 keyAt(qint64 index) const;
     const Row &keyedRow(qint64 index);
-    void readPage(qint64 index);
-    void readKeys(const std::vector<qint64> &keys);
     const Row &currentRow();
     void placeOnAdded();
     void requireOpen() const;
@@ -188,7 +187,7 @@ private:
     Sql m_counting;  // keyed: the count of the keys
     qint64 m_count = -1;
     std::unique_ptr<QSqlQuery> m_query;
-    std::unique_ptr<QSqlQuery> m_byKeys; // keyed: reads rows by their keys
+    std::unique_ptr<KeyedReader<Row>> m_reader; // keyed: reads rows by their keys
     bool m_started = false;
     bool m_complete = false;
     qint64 m_rowsRead = 0;
@@ -201,7 +200,6 @@ private:
     std::vector<qint64> m_keys;
     std::vector<qint64> m_added; // rows this recordset added, after the query's
     QSet<qint64> m_addedSet;
-    QHash<qint64, Row> m_cache;
     bool m_onAdded = false; // on the row just added, its position not yet known
 
     // Not keyed: the rows read; a forward-only one drops those passed.
