@@ -30,13 +30,11 @@
 #include "sql.h"
 
 #include <QHash>
-#include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -44,8 +42,6 @@ namespace vb {
 
 class Connection;
 class Recordset;
-template <class Row>
-class KeyedReader;
 
 namespace CursorType {
 constexpr int ForwardOnly = 0, Keyset = 1, Dynamic = 2, Static = 3;
@@ -92,7 +88,7 @@ public:
     int State() const;
     bool isOpen() const { return m_open; }
     // True when the rows are served by key (a plain query of one table).
-    bool isKeyed() const { return m_keyed; }
+    bool isKeyed() const;
     // Rows read from the database so far (keyed pages and batches), for
     // checks that an operation reads no rows.
     qint64 rowsRead() const;
@@ -139,16 +135,20 @@ private:
         QVariantList raw;    // as stored, to find the row again
         QVariantList values; // as the forms see them
     };
+    // How the rows are read (rowsource.h): by key, buffered, forward-only.
+    class RowSource;
+    class KeyedRows;
+    class BufferedRows;
+    class ForwardRows;
 
-    void setUpColumns(const QSqlRecord &record, Connection &connection, const QString &target);
+    // `rowidLast`: the columns' query ends with the rowid it reads by.
+    void setUpColumns(const QSqlRecord &record, Connection &connection, const QString &target, bool rowidLast);
     Row rowOf(const QSqlQuery &query) const;
     // The keys or rows read so far; all of them once the query is read out.
     qint64 known() const;
     // Reads until index is known or the query ends; true when it exists.
     bool reach(qint64 index);
-    void readBatch();
     void readAll();
-    void endQuery();
     qint64 count();
     // Called by the connection before the file changes: reads the rest
     // when this recordset's rows could change or it holds a read lock.
@@ -156,9 +156,6 @@ private:
     void settle(Change change, const QString &writtenTable);
     // The connection is closing: a half-read query is abandoned.
     void detach();
-    // Keyed: the rowid at a position, and the row read by it.
-    qint64 keyAt(qint64 index) const;
-    const Row &keyedRow(qint64 index);
     const Row &currentRow();
     void placeOnAdded();
     void requireOpen() const;
@@ -176,41 +173,17 @@ private:
     QString m_source;
     QString m_target; // the table rows are written to
     int m_lockType = LockType::Optimistic;
-    bool m_forwardOnly = false;
     std::vector<Column> m_columns;
     QHash<QString, int> m_byName;
-
-    // The query being read: keys (keyed) or whole rows; it runs when first
-    // needed and ends once read out.
-    Sql m_reading;
-    Sql m_firstPage; // keyed: the first page of rows with their keys
-    Sql m_counting;  // keyed: the count of the keys
-    qint64 m_count = -1;
-    std::unique_ptr<QSqlQuery> m_query;
-    std::unique_ptr<KeyedReader<Row>> m_reader; // keyed: reads rows by their keys
-    bool m_started = false;
-    bool m_complete = false;
+    std::unique_ptr<RowSource> m_from;
     qint64 m_rowsRead = 0;
     static inline qint64 s_rowsRead = 0;
 
-    // Keyed.
-    bool m_keyed = false;
-    QString m_columnList; // the query's column list, to read rows by key
-    QString m_tableAsWritten;
-    std::vector<qint64> m_keys;
-    std::vector<qint64> m_added; // rows this recordset added, after the query's
-    QSet<qint64> m_addedSet;
-    bool m_onAdded = false; // on the row just added, its position not yet known
-
-    // Not keyed: the rows read; a forward-only one drops those passed.
-    std::deque<Row> m_rows;
-    qint64 m_dropped = 0;
-    qint64 m_skip = 0; // forward-only, run again: rows to pass over
-
     qint64 m_pos = 0;
+    // Keyed: on the row just added, its position not yet known.
+    bool m_onAdded = false;
     bool m_editing = false;
     bool m_adding = false;
-    qint64 m_editKey = 0; // keyed: the rowid of the row being edited
     Row m_buffer;
     std::vector<bool> m_changed;
 };
