@@ -19,9 +19,13 @@ class QueryRows : public ListRows
 {
 public:
     // The rows of `table` that `condition` (such as "sup like ?", or empty
-    // for all) selects, in key order. `columns` are the table's columns
-    // shown, the first as the row's text; `keyOf` names the row at a 0-based
-    // position of that key order.
+    // for all) selects, in key (rowid) order: for a table whose declared
+    // key is its rowid ("INTEGER PRIMARY KEY", as the ticket number is),
+    // the order of that key; for any other, the order the rows were stored
+    // in. `columns` are the table's columns shown, the first as the row's
+    // text; `keyOf` names the row at a 0-based position of that key order.
+    // A view, or a table without rowids, cannot be listed (a database error
+    // says so).
     QueryRows(Connection &db, const QString &table, const Sql &condition, const QStringList &columns,
               std::function<QString(int position)> keyOf);
 

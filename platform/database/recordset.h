@@ -8,8 +8,9 @@
 //   is served by key: opening reads nothing; the first look at the rows
 //   reads the first page of rows with their keys (rowids); the other keys
 //   are read a batch at a time as the position moves, and their rows by
-//   key a page at a time into a small cache. Memory is the keys read (8 bytes each) and a
-//   few pages of rows. A new row added and written reads no rows at all.
+//   the keyed reader (keyedreader.h), a page at a time, the last pages
+//   kept. Memory is the keys read (8 bytes each) and a few pages of rows.
+//   A new row added and written reads no rows at all.
 // - Any other query (views, joins, aggregates, grouping, limits) is read a
 //   batch of rows at a time as the position moves, and the rows read are
 //   kept.
@@ -17,6 +18,7 @@
 //   only the rows not yet passed; when the file changes under it, it lets
 //   go of the query and runs it again where it left off (it promises no
 //   rows as at opening).
+// Each of the three is a row source of its own (rowsource.h).
 // The rows stay those of the moment of opening: before anything changes
 // the database file (a statement that writes, on any connection to the
 // same file, or a rollback) every recordset that could be affected reads
