@@ -18,13 +18,6 @@ using namespace vb;
 
 namespace {
 
-// A column or table name as an identifier in a statement ("index" is a
-// keyword).
-QString identifier(const QString &name)
-{
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
-}
-
 // Runs statements in one transaction; a failure rolls it back and its
 // description is returned.
 std::optional<QString> inTransaction(Connection &db, const std::function<void()> &statements)
@@ -203,7 +196,7 @@ void Form1::intg_Click()
         for (int i = 0; i < rs.FieldCount(); ++i) {
             const QString name = rs.Fields(i).Name();
             cmd.setCommandText(QStringLiteral("update %1 set %2=0 where %2 IS NULL")
-                                   .arg(QLatin1String(table), identifier(name)));
+                                   .arg(QLatin1String(table), db::quoted(name)));
             cmd.Execute();
             // The caption shows the statement as the office knows it.
             setCaption(QStringLiteral("update %1 set %2=0 where isnull(%2)").arg(QLatin1String(table), name));

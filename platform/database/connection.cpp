@@ -1,6 +1,7 @@
 #include "connection.h"
 
 #include "querytext.h"
+#include "keyedreader.h"
 #include "recordset.h"
 #include "runtime/errors.h"
 #include "runtime/form.h"
@@ -77,13 +78,6 @@ bool knownProvider(const QString &provider)
     return p == QLatin1String("microsoft.jet.oledb.3.51")
         || p == QLatin1String("microsoft.jet.oledb.4.0")
         || p == QLatin1String("microsoft.ace.oledb.12.0");
-}
-
-QString quotedName(const QString &name)
-{
-    QString n = name;
-    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + n + QLatin1Char('"');
 }
 
 // The engine's busy codes: another connection holds the file.
@@ -308,6 +302,8 @@ void Connection::Close()
     // is abandoned so the file is closed.
     for (Recordset *rs : std::exchange(m_readers, {}))
         rs->detach();
+    for (RowidStatement *s : std::vector<RowidStatement *>(m_statements))
+        s->release();
     {
         QSqlDatabase db = QSqlDatabase::database(m_name, false);
         db.close();
@@ -545,7 +541,7 @@ const Connection::TableInfo &Connection::tableInfo(const QString &table)
     TableInfo info;
     {
         QSqlQuery q(QSqlDatabase::database(m_name, false));
-        if (q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quotedName(table)))) {
+        if (q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(db::quoted(table)))) {
             bool rowidNamed = false;
             int keyColumns = 0;
             while (q.next()) {

@@ -20,6 +20,7 @@
 namespace vb {
 
 class Recordset;
+class RowidStatement;
 
 // Object states of the database objects.
 namespace ObjectState {
@@ -109,6 +110,7 @@ public:
 
 private:
     friend class Recordset;
+    friend class RowidStatement;
     struct TableInfo {
         QStringList names;
         QHash<QString, db::ColumnKind> kinds;
@@ -142,6 +144,7 @@ private:
     bool m_inTransaction = false;
     QHash<QString, TableInfo> m_tables;
     std::vector<Recordset *> m_readers; // open recordsets on this connection
+    std::vector<RowidStatement *> m_statements; // statements prepared on it
     QHash<QString, QSqlRecord> m_columnRecords;
     std::unique_ptr<std::function<void()>> m_progress;
 };

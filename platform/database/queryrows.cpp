@@ -2,22 +2,35 @@
 
 #include "runtime/convert.h"
 
-#include <QHash>
 #include <algorithm>
 
 namespace vb {
 
 namespace {
 
-QString quoted(const QString &name) { return QLatin1Char('"') + QString(name).replace(u'"', QLatin1String("\"\"")) + QLatin1Char('"'); }
+QString columnList(const QStringList &columns)
+{
+    QStringList quoted;
+    for (const QString &c : columns)
+        quoted << db::quoted(c);
+    return quoted.join(QStringLiteral(", "));
+}
 
 } // namespace
 
 QueryRows::QueryRows(Connection &db, const QString &table, const Sql &condition, const QStringList &columns,
                      std::function<QString(int)> keyOf)
-    : m_db(db), m_table(quoted(table)), m_key(quoted(db.keyColumn(table))), m_condition(condition),
-      m_columns(columns), m_keyOf(std::move(keyOf))
+    : m_db(db), m_table(db::quoted(table)), m_key(m_table + QStringLiteral(".rowid")), m_condition(condition),
+      m_columns(columns), m_keyOf(std::move(keyOf)),
+      m_rows(m_table, columnList(columns), [&db]() -> Connection & { return db; },
+             [this](const QSqlQuery &q) { return item(q); })
 {
+    // Rows are found by their rowids, which every table of the file has
+    // whether or not it declares a key.
+    if (!db.hasRowids(table))
+        throw RuntimeError::database(QStringLiteral("The rows of %1 cannot be listed: it has no rowids").arg(table));
+    if (const QString key = db.keyColumn(table); !key.isEmpty())
+        m_declaredKey = db::quoted(key);
     const auto &kinds = db.columnKinds(table);
     for (const QString &c : m_columns)
         m_kinds.push_back(kinds.value(c.toLower(), db::ColumnKind::Natural));
@@ -25,6 +38,19 @@ QueryRows::QueryRows(Connection &db, const QString &table, const Sql &condition,
     m_count = q.next() ? q.value(0).toInt() : 0;
     m_db.checkRead(q);
     m_chunks.resize(size_t((m_count + KeyChunk - 1) / KeyChunk));
+}
+
+ListItem QueryRows::item(const QSqlQuery &q) const
+{
+    ListItem item;
+    for (int c = 0; c < m_columns.size(); ++c) {
+        const QString text = shown(db::fromStorage(q.value(c), m_kinds[size_t(c)]));
+        if (c == 0)
+            item.text = text;
+        else
+            item.subItems.push_back(text);
+    }
+    return item;
 }
 
 QString QueryRows::where(const QString &andAlso) const
@@ -99,7 +125,7 @@ void QueryRows::loadAllKeys()
     m_allKeys = true;
     m_count = n;
     m_keysRead += n;
-    m_pages.clear();
+    m_rows.forget();
 }
 
 qint64 QueryRows::baseKey(int basePosition)
@@ -169,27 +195,27 @@ void QueryRows::sort(int column, bool descending)
     // equal in it were equal then too.
     std::erase_if(m_sorts, [column](const auto &s) { return s.first == column; });
     m_sorts.insert(m_sorts.begin(), {column, descending});
-    m_sortPending = m_sorts != m_settledSorts;
+    m_sortPending = m_sorts != m_appliedSorts;
 }
 
-void QueryRows::settle()
+void QueryRows::applyPendingSort()
 {
     if (!m_sortPending)
         return;
     // A sort that cannot be read (the file locked, a damaged page) is
     // dropped: the rows keep the order they had, and its error is raised.
     try {
-        settleSorts();
+        readSortedOrder();
     } catch (const RuntimeError &) {
-        m_sorts = m_settledSorts;
+        m_sorts = m_appliedSorts;
         m_sortPending = false;
         throw;
     }
-    m_settledSorts = m_sorts;
+    m_appliedSorts = m_sorts;
     m_sortPending = false;
 }
 
-void QueryRows::settleSorts()
+void QueryRows::readSortedOrder()
 {
     // The sorted order names rows by their place in key order, so every key
     // is read first.
@@ -199,9 +225,9 @@ void QueryRows::settleSorts()
     // down to the key order the list began with.
     QStringList terms;
     for (const auto &[column, descending] : m_sorts) {
-        terms << orderTerm(quoted(m_columns[column]), m_kinds[size_t(column)], descending);
-        // The key's text is the row's own: no two rows tie on it.
-        if (quoted(m_columns[column]).compare(m_key, Qt::CaseInsensitive) == 0)
+        terms << orderTerm(db::quoted(m_columns[column]), m_kinds[size_t(column)], descending);
+        // The declared key's text is the row's own: no two rows tie on it.
+        if (!m_declaredKey.isEmpty() && db::quoted(m_columns[column]).compare(m_declaredKey, Qt::CaseInsensitive) == 0)
             break;
     }
     terms << m_key;
@@ -219,18 +245,18 @@ void QueryRows::settleSorts()
     // A row added since the keys were read is not listed; one deleted since
     // is left out of the new order and the list shrinks by it.
     m_order = std::move(order);
-    m_pages.clear();
+    m_rows.forget();
 }
 
 int QueryRows::count()
 {
-    settle();
+    applyPendingSort();
     return m_sorts.empty() ? m_count : int(m_order.size());
 }
 
 int QueryRows::basePosition(int position)
 {
-    settle();
+    applyPendingSort();
     return m_sorts.empty() ? position : int(m_order[size_t(position)]);
 }
 
@@ -238,7 +264,7 @@ qint64 QueryRows::identity(int position) { return baseKey(basePosition(position)
 
 int QueryRows::positionOf(qint64 identity)
 {
-    settle();
+    applyPendingSort();
     const int base = basePositionOf(identity);
     if (base < 0 || m_sorts.empty())
         return base;
@@ -248,72 +274,13 @@ int QueryRows::positionOf(qint64 identity)
 
 ListItem QueryRows::row(int position)
 {
-    const Page &p = page(position / PageRows);
-    const size_t i = size_t(position % PageRows);
-    return i < p.rows.size() ? p.rows[i] : ListItem{};
-}
-
-int QueryRows::rowsKept() const
-{
-    int n = 0;
-    for (const Page &p : m_pages)
-        n += int(p.rows.size());
-    return n;
-}
-
-const QueryRows::Page &QueryRows::page(int index)
-{
-    settle();
-    auto hit = std::find_if(m_pages.begin(), m_pages.end(), [index](const Page &p) { return p.index == index; });
-    if (hit != m_pages.end()) {
-        m_pages.splice(m_pages.begin(), m_pages, hit);
-        return m_pages.front();
-    }
-    const int first = index * PageRows;
-    const int last = std::min(count(), first + PageRows);
-    QVariantList keys;
-    QStringList marks;
-    for (int pos = first; pos < last; ++pos) {
-        if (const qint64 key = baseKey(basePosition(pos)); key >= 0) {
-            keys << key;
-            marks << QStringLiteral("?");
-        }
-    }
-    QStringList selected{m_key};
-    for (const QString &c : m_columns)
-        selected << quoted(c);
-    QHash<qint64, ListItem> byKey;
-    if (!keys.isEmpty()) {
-        QSqlQuery q = m_db.run(Sql(QStringLiteral("select %1 from %2 where %3 in (%4)")
-                                       .arg(selected.join(QStringLiteral(", ")), m_table, m_key,
-                                            marks.join(QLatin1Char(','))),
-                                   keys));
-        while (q.next()) {
-            ListItem item;
-            for (int c = 0; c < m_columns.size(); ++c) {
-                const QString text = shown(db::fromStorage(q.value(c + 1), m_kinds[size_t(c)]));
-                if (c == 0)
-                    item.text = text;
-                else
-                    item.subItems.push_back(text);
-            }
-            byKey.insert(q.value(0).toLongLong(), std::move(item));
-            ++m_rowsRead;
-        }
-        m_db.checkRead(q);
-    }
-    Page p{index, {}};
-    p.rows.reserve(size_t(last - first));
-    for (int pos = first; pos < last; ++pos) {
-        const int base = basePosition(pos);
-        ListItem item = byKey.value(baseKey(base));
-        item.key = m_keyOf(base);
-        p.rows.push_back(std::move(item));
-    }
-    m_pages.push_front(std::move(p));
-    if (m_pages.size() > size_t(PagesKept))
-        m_pages.pop_back();
-    return m_pages.front();
+    applyPendingSort();
+    const std::optional<ListItem> &kept =
+        m_rows.at(position, count(), [this](qint64 p) { return baseKey(basePosition(int(p))); });
+    // A row deleted since the count shows empty.
+    ListItem item = kept ? *kept : ListItem{};
+    item.key = m_keyOf(basePosition(position));
+    return item;
 }
 
 } // namespace vb

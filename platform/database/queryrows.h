@@ -1,15 +1,16 @@
 #pragma once
 // The rows of a query over one table as a list view's row source. Building
-// the list counts the rows; their keys are read a chunk at a time in key
-// order (a few bytes a row), the rows themselves by key, a page at a time,
-// as they come into view, and only the last pages read are kept. Sorting by
-// a column asks the database for every key in the new order.
+// the list counts the rows; their keys (rowids) are read a chunk at a time
+// in key order (a few bytes a row), the rows themselves by the keyed reader,
+// a page at a time, as they come into view, and only the last pages read
+// are kept. Sorting by a column asks the database for every key in the new
+// order.
 #include "connection.h"
+#include "keyedreader.h"
 #include "runtime/listrows.h"
 
 #include <QStringList>
 #include <functional>
-#include <list>
 #include <vector>
 
 namespace vb {
@@ -18,9 +19,13 @@ class QueryRows : public ListRows
 {
 public:
     // The rows of `table` that `condition` (such as "sup like ?", or empty
-    // for all) selects, in key order. `columns` are the table's columns
-    // shown, the first as the row's text; `keyOf` names the row at a 0-based
-    // position of that key order.
+    // for all) selects, in key (rowid) order: for a table whose declared
+    // key is its rowid ("INTEGER PRIMARY KEY", as the ticket number is),
+    // the order of that key; for any other, the order the rows were stored
+    // in. `columns` are the table's columns shown, the first as the row's
+    // text; `keyOf` names the row at a 0-based position of that key order.
+    // A view, or a table without rowids, cannot be listed (a database error
+    // says so).
     QueryRows(Connection &db, const QString &table, const Sql &condition, const QStringList &columns,
               std::function<QString(int position)> keyOf);
 
@@ -31,9 +36,9 @@ public:
     void sort(int column, bool descending) override;
 
     // Rows and keys read from the database so far, and rows kept now.
-    qint64 rowsRead() const { return m_rowsRead; }
+    qint64 rowsRead() const { return m_rows.rowsRead(); }
     qint64 keysRead() const { return m_keysRead; }
-    int rowsKept() const;
+    int rowsKept() const { return m_rows.rowsKept(); }
 
     // The text the list shows for a column of this kind, as an SQL
     // expression, so that the database orders rows as the list shows them.
@@ -41,35 +46,34 @@ public:
     // One term of an "order by" on that text, without regard to case.
     static QString orderTerm(const QString &quotedColumn, db::ColumnKind kind, bool descending);
 
-    static constexpr int KeyChunk = 1024;
-    static constexpr int PageRows = 64;
-    static constexpr int PagesKept = 32;
+    static constexpr int KeyChunk = RowidStatement::KeyChunk;
+    static constexpr int PageRows = RowidStatement::PageRows;
+    static constexpr int PagesKept = RowidStatement::PagesKept;
 
 private:
-    struct Page {
-        int index;
-        std::vector<ListItem> rows;
-    };
     struct Chunk {
         bool loaded = false;
         std::vector<qint64> keys;
     };
     // " where " with the condition and a further one, or nothing.
     QString where(const QString &andAlso = QString()) const;
+    // A row as the list shows it, from the columns read.
+    ListItem item(const QSqlQuery &row) const;
     void loadChunk(int chunk);
     void loadAllKeys();
     // The key at a position in key order (-1 for none), and back.
     qint64 baseKey(int basePosition);
     int basePositionOf(qint64 key);
-    // Reads the keys in the order the sorts asked for, once they asked.
-    void settle();
-    void settleSorts();
+    // Puts the rows in the order the sorts asked for, once they asked:
+    // the first read after a sort reads every key in the new order.
+    void applyPendingSort();
+    void readSortedOrder();
     // Position in key order of the row at a shown position.
     int basePosition(int position);
-    const Page &page(int index);
 
     Connection &m_db;
-    QString m_table, m_key; // quoted
+    QString m_table, m_key; // quoted; the key is the table's rowid
+    QString m_declaredKey;  // quoted, or empty
     Sql m_condition;
     QStringList m_columns;
     std::vector<db::ColumnKind> m_kinds;
@@ -84,9 +88,9 @@ private:
     std::vector<std::pair<int, bool>> m_sorts;
     bool m_sortPending = false;
     // The sorts the order in m_order follows.
-    std::vector<std::pair<int, bool>> m_settledSorts;
-    std::list<Page> m_pages; // most recently used first
-    qint64 m_rowsRead = 0, m_keysRead = 0;
+    std::vector<std::pair<int, bool>> m_appliedSorts;
+    KeyedReader<ListItem> m_rows;
+    qint64 m_keysRead = 0;
 };
 
 } // namespace vb

@@ -1,8 +1,7 @@
 #include "recordset.h"
 
 #include "connection.h"
-#include "querytext.h"
-#include "runtime/errors.h"
+#include "rowsource.h"
 
 #include <QSqlError>
 #include <algorithm>
@@ -14,23 +13,10 @@ namespace vb {
 
 namespace {
 
-RuntimeError noCurrentRecord()
-{
-    return RuntimeError(3021, QStringLiteral("Either BOF or EOF is True, or the current record has been "
-                                             "deleted. Requested operation requires a current record."));
-}
-
 RuntimeError notFound()
 {
     return RuntimeError(3265, QStringLiteral("Item cannot be found in the collection corresponding to "
                                              "the requested name or ordinal."));
-}
-
-QString quoted(const QString &name)
-{
-    QString n = name;
-    n.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + n + QLatin1Char('"');
 }
 
 } // namespace
@@ -52,38 +38,30 @@ void Field::setValue(const QVariant &value)
 
 namespace {
 
-RuntimeError closedObject()
-{
-    return RuntimeError(3704, QStringLiteral("Operation is not allowed when the object is closed."));
-}
-
 RuntimeError notInThisContext()
 {
     return RuntimeError(3219, QStringLiteral("Operation is not allowed in this context."));
 }
 
-// Keys read per step of the key query, rows per step of any other query,
-// rows read by key at a time, and the rows kept in the cache.
-constexpr int KeyBatch = 4096;
-constexpr int RowBatch = 256;
-constexpr int PageRows = 64;
-constexpr int CacheRows = 2048;
-
 } // namespace
+
+using recordseterrors::closedObject;
+using recordseterrors::noCurrentRecord;
+
+Recordset::Recordset() = default;
 
 Recordset::~Recordset()
 {
     Close();
 }
 
-void Recordset::setUpColumns(const QSqlRecord &rec, Connection &connection, const QString &target)
+void Recordset::setUpColumns(const QSqlRecord &rec, Connection &connection, const QString &target, bool rowidLast)
 {
     std::vector<Column> columns;
     QHash<QString, int> byName;
     const QHash<QString, db::ColumnKind> targetKinds =
         target.isEmpty() ? QHash<QString, db::ColumnKind>() : connection.columnKinds(target);
-    // A keyed recordset's column query ends with the rowid it reads by.
-    const int count = m_keyed ? rec.count() - 1 : rec.count();
+    const int count = rowidLast ? rec.count() - 1 : rec.count();
     for (int i = 0; i < count; ++i) {
         const QSqlField f = rec.field(i);
         Column c;
@@ -127,40 +105,28 @@ void Recordset::Open(const Sql &source, Connection &connection, int cursorType, 
     const db::PlainSelect plain = db::plainSelect(source.text());
     // A forward-only recordset is read straight through: keys would buy it
     // nothing.
-    m_keyed = cursorType != CursorType::ForwardOnly && plain.plain && connection.hasRowids(plain.table);
+    const bool keyed = cursorType != CursorType::ForwardOnly && plain.plain && connection.hasRowids(plain.table);
+    m_detached = false;
     try {
-        if (m_keyed) {
+        if (keyed) {
             // Nothing is read yet: the columns are those of the query by
             // key; the first page of rows (with their keys) is read when
             // the rows are first looked at, the other keys in batches after.
-            m_columnList = plain.columns;
-            m_tableAsWritten = plain.tableAsWritten;
             m_target = plain.table;
-            setUpColumns(connection.columnsOf(m_columnList, m_tableAsWritten), connection, m_target);
-            // Both reads state the order of the whole rows (the engine may
-            // read keys alone through another index), ties and unordered
-            // queries in table (rowid) order, so the second goes on where
-            // the first stopped.
-            const QString order = QStringLiteral("%1 %2 %3.rowid")
-                                      .arg(plain.fromOn, plain.ordered ? QStringLiteral(",") : QStringLiteral("ORDER BY"),
-                                           m_tableAsWritten);
-            m_firstPage = Sql(QStringLiteral("SELECT %1, %2.rowid %3 LIMIT %4")
-                                  .arg(m_columnList, m_tableAsWritten, order)
-                                  .arg(PageRows),
-                              source.values());
-            m_reading = Sql(QStringLiteral("SELECT %1.rowid %2 LIMIT -1 OFFSET %3").arg(m_tableAsWritten, order).arg(PageRows),
-                            source.values());
-            m_counting = Sql(QStringLiteral("SELECT count(*) %1").arg(plain.fromOn), source.values());
+            setUpColumns(connection.columnsOf(plain.columns, plain.tableAsWritten), connection, m_target, true);
+            m_from = std::make_unique<KeyedRows>(*this, plain, source.values());
         } else {
             m_target = db::readTable(source.text());
-            m_reading = source;
-            m_query = std::make_unique<QSqlQuery>(connection.run(source));
-            m_started = true;
-            setUpColumns(m_query->record(), connection, m_target);
+            std::unique_ptr<BufferedRows> from;
+            if (cursorType == CursorType::ForwardOnly)
+                from = std::make_unique<ForwardRows>(*this, connection, source);
+            else
+                from = std::make_unique<BufferedRows>(*this, connection, source);
+            setUpColumns(from->columns(), connection, m_target, false);
+            m_from = std::move(from);
         }
     } catch (...) {
-        m_query.reset();
-        m_keyed = m_started = false;
+        m_from.reset();
         m_columns.clear();
         m_byName.clear();
         throw;
@@ -169,10 +135,8 @@ void Recordset::Open(const Sql &source, Connection &connection, int cursorType, 
     m_connection = &connection;
     m_source = source.text();
     m_lockType = lockType;
-    m_forwardOnly = cursorType == CursorType::ForwardOnly;
     m_pos = 0;
     m_editing = m_adding = m_onAdded = false;
-    m_detached = m_complete = false;
     m_rowsRead = 0;
     m_open = true;
     connection.m_readers.push_back(this);
@@ -184,25 +148,12 @@ void Recordset::Close()
         auto &r = m_connection->m_readers;
         r.erase(std::remove(r.begin(), r.end(), this), r.end());
     }
-    m_query.reset();
-    m_byKeys.reset();
+    m_from.reset();
     m_open = false;
     m_connection = nullptr;
-    m_detached = m_started = m_complete = m_keyed = m_onAdded = false;
+    m_detached = m_onAdded = false;
     m_columns.clear();
     m_byName.clear();
-    m_reading = Sql();
-    m_firstPage = Sql();
-    m_counting = Sql();
-    m_count = -1;
-    m_keys.clear();
-    m_keys.shrink_to_fit();
-    m_added.clear();
-    m_addedSet.clear();
-    m_cache.clear();
-    m_rows.clear();
-    m_dropped = 0;
-    m_skip = 0;
     m_pos = 0;
     m_editing = m_adding = false;
     m_buffer = Row();
@@ -211,10 +162,15 @@ void Recordset::Close()
 
 void Recordset::detach()
 {
-    m_query.reset();
-    m_byKeys.reset();
+    if (m_from)
+        m_from->detach();
     m_detached = true;
     m_connection = nullptr;
+}
+
+bool Recordset::isKeyed() const
+{
+    return m_from && m_from->keyed();
 }
 
 int Recordset::State() const
@@ -230,95 +186,19 @@ void Recordset::requireOpen() const
 
 qint64 Recordset::known() const
 {
-    if (m_keyed)
-        return qint64(m_keys.size()) + (m_complete ? qint64(m_added.size()) : 0);
-    return m_dropped + qint64(m_rows.size());
-}
-
-void Recordset::readBatch()
-{
-    if (m_complete)
-        return;
-    if (m_detached || !m_connection)
-        throw closedObject();
-    auto failed = [this](const QSqlError &error) {
-        if (error.isValid())
-            m_connection->fail(error.databaseText().isEmpty() ? error.text() : error.databaseText());
-    };
-    if (m_keyed && !m_started) {
-        QSqlQuery q = m_connection->run(m_firstPage);
-        m_started = true;
-        const int keyColumn = int(m_columns.size());
-        int rows = 0;
-        while (q.next()) {
-            ++rows;
-            ++m_rowsRead;
-            ++s_rowsRead;
-            const qint64 key = q.value(keyColumn).toLongLong();
-            if (m_addedSet.contains(key))
-                continue;
-            m_keys.push_back(key);
-            m_cache.insert(key, rowOf(q));
-        }
-        const QSqlError error = q.lastError();
-        q.finish();
-        if (rows < PageRows)
-            m_complete = true;
-        failed(error);
-        return;
-    }
-    if (!m_query) {
-        m_query = std::make_unique<QSqlQuery>(m_connection->run(m_reading));
-        m_started = true;
-        // A forward-only query run again passes over the rows it gave.
-        for (; m_skip > 0; --m_skip)
-            if (!m_query->next()) {
-                m_skip = 0;
-                endQuery();
-                return;
-            }
-    }
-    const int batch = m_keyed ? KeyBatch : RowBatch;
-    for (int i = 0; i < batch; ++i) {
-        if (!m_query->next()) {
-            const QSqlError error = m_query->lastError();
-            endQuery();
-            failed(error);
-            return;
-        }
-        ++m_rowsRead;
-        ++s_rowsRead;
-        if (m_keyed) {
-            // A row this recordset added before its keys were read is
-            // already listed after them.
-            const qint64 key = m_query->value(0).toLongLong();
-            if (!m_addedSet.contains(key))
-                m_keys.push_back(key);
-        } else {
-            m_rows.push_back(rowOf(*m_query));
-        }
-    }
-}
-
-void Recordset::endQuery()
-{
-    if (m_query)
-        m_query->finish();
-    m_query.reset();
-    m_complete = true;
+    return m_from->known();
 }
 
 bool Recordset::reach(qint64 index)
 {
-    while (!m_complete && known() <= index)
-        readBatch();
+    while (!m_from->complete() && known() <= index)
+        m_from->readStep();
     return index < known();
 }
 
 void Recordset::readAll()
 {
-    while (!m_complete)
-        readBatch();
+    m_from->readAll();
 }
 
 qint64 Recordset::count()
@@ -329,24 +209,9 @@ qint64 Recordset::count()
 
 void Recordset::settle(Change change, const QString &writtenTable)
 {
-    if (!m_open || m_complete || m_detached)
+    if (!m_open || m_from->complete() || m_detached)
         return;
-    if (m_forwardOnly) {
-        // Promises no rows as at opening: it lets go of the file and runs
-        // its query again when it reads on, passing the rows it gave.
-        if (m_query) {
-            m_query.reset();
-            m_skip = known();
-        }
-        return;
-    }
-    bool now = m_query != nullptr; // a half-read query holds the file's read lock
-    if (change == Change::Any)
-        now = true;
-    else if (change == Change::Table)
-        now = now || writtenTable.isEmpty() || writtenTable.compare(m_target, Qt::CaseInsensitive) == 0;
-    if (now)
-        readAll();
+    m_from->settle(change, writtenTable);
 }
 
 void Recordset::placeOnAdded()
@@ -358,108 +223,13 @@ void Recordset::placeOnAdded()
     m_pos = known() - 1;
 }
 
-qint64 Recordset::keyAt(qint64 index) const
-{
-    if (index < qint64(m_keys.size()))
-        return m_keys[size_t(index)];
-    return m_added.at(size_t(index - qint64(m_keys.size())));
-}
-
-void Recordset::readKeys(const std::vector<qint64> &keys)
-{
-    if (keys.empty())
-        return;
-    if (m_detached || !m_connection)
-        throw closedObject();
-    if (m_cache.size() + qsizetype(keys.size()) > CacheRows)
-        m_cache.clear();
-    // One statement, prepared once, reads any set of keys.
-    if (!m_byKeys)
-        m_byKeys = std::make_unique<QSqlQuery>(m_connection->prepared(
-            QStringLiteral("SELECT %1, %2.rowid FROM %2 WHERE %2.rowid IN (SELECT value FROM json_each(?))")
-                .arg(m_columnList, m_tableAsWritten)));
-    QByteArray list = "[";
-    for (qint64 k : keys) {
-        if (list.size() > 1)
-            list += ',';
-        list += QByteArray::number(k);
-    }
-    list += ']';
-    QSqlQuery &q = *m_byKeys;
-    q.bindValue(0, QString::fromLatin1(list));
-    if (!m_connection->whileLocked([&] { return q.exec(); }, [&] { return q.lastError(); })) {
-        const QSqlError error = q.lastError();
-        m_connection->fail(error.databaseText().isEmpty() ? error.text() : error.databaseText());
-    }
-    const int keyColumn = int(m_columns.size());
-    while (q.next()) {
-        m_cache.insert(q.value(keyColumn).toLongLong(), rowOf(q));
-        ++m_rowsRead;
-        ++s_rowsRead;
-    }
-    m_connection->checkRead(q);
-    q.finish();
-    // Keys the table no longer has: rows deleted since opening.
-    for (qint64 k : keys)
-        if (!m_cache.contains(k)) {
-            Row gone;
-            gone.deleted = true;
-            m_cache.insert(k, gone);
-        }
-}
-
-void Recordset::readPage(qint64 index)
-{
-    const qint64 first = index - index % PageRows;
-    const qint64 last = std::min(first + PageRows, known());
-    std::vector<qint64> keys;
-    for (qint64 i = first; i < last; ++i) {
-        const qint64 k = keyAt(i);
-        if (!m_cache.contains(k))
-            keys.push_back(k);
-    }
-    if (m_cache.size() + qsizetype(keys.size()) > CacheRows) {
-        m_cache.clear();
-        keys.clear();
-        for (qint64 i = first; i < last; ++i)
-            keys.push_back(keyAt(i));
-    }
-    readKeys(keys);
-}
-
-const Recordset::Row &Recordset::keyedRow(qint64 index)
-{
-    const qint64 key = keyAt(index);
-    auto it = m_cache.constFind(key);
-    if (it == m_cache.constEnd()) {
-        readPage(index);
-        it = m_cache.constFind(key);
-    }
-    return *it;
-}
-
 const Recordset::Row &Recordset::currentRow()
 {
-    if (m_onAdded) {
-        const qint64 key = m_added.back();
-        if (!m_cache.contains(key))
-            readKeys({key});
-        const Row &r = m_cache.find(key).value();
-        if (r.deleted)
-            throw noCurrentRecord();
-        return r;
-    }
+    if (m_onAdded)
+        return m_from->addedRow();
     if (m_pos < 0 || !reach(m_pos))
         throw noCurrentRecord();
-    if (m_keyed) {
-        const Row &r = keyedRow(m_pos);
-        if (r.deleted)
-            throw noCurrentRecord();
-        return r;
-    }
-    if (m_pos < m_dropped)
-        throw noCurrentRecord();
-    return m_rows[size_t(m_pos - m_dropped)];
+    return m_from->row(m_pos);
 }
 
 bool Recordset::Eof() const
@@ -483,22 +253,7 @@ bool Recordset::Bof() const
 int Recordset::RecordCount() const
 {
     requireOpen();
-    if (m_forwardOnly)
-        return -1;
-    auto *self = const_cast<Recordset *>(this);
-    // Keys not all read yet: the engine counts them. Until the table
-    // changes (which first reads the rest of the keys) the count is the
-    // keys'. Rows added here are counted with the keys read.
-    if (m_keyed && !m_complete && !m_query && m_added.empty()) {
-        if (m_count < 0) {
-            if (m_detached || !m_connection)
-                throw closedObject();
-            QSqlQuery q = m_connection->run(m_counting);
-            self->m_count = q.next() ? q.value(0).toLongLong() : 0;
-        }
-        return int(m_count);
-    }
-    return int(self->count());
+    return int(m_from->recordCount());
 }
 
 void Recordset::finishPendingEdit()
@@ -511,7 +266,7 @@ void Recordset::finishPendingEdit()
 void Recordset::MoveFirst()
 {
     requireOpen();
-    if (m_forwardOnly && m_dropped > 0)
+    if (m_from->passedRowsGone())
         throw notInThisContext();
     finishPendingEdit();
     m_onAdded = false;
@@ -521,7 +276,7 @@ void Recordset::MoveFirst()
 void Recordset::MoveLast()
 {
     requireOpen();
-    if (m_forwardOnly)
+    if (m_from->forwardOnly())
         throw notInThisContext();
     finishPendingEdit();
     m_onAdded = false;
@@ -537,18 +292,13 @@ void Recordset::MoveNext()
     finishPendingEdit();
     placeOnAdded();
     ++m_pos;
-    if (m_forwardOnly) {
-        while (m_dropped < m_pos && !m_rows.empty()) {
-            m_rows.pop_front();
-            ++m_dropped;
-        }
-    }
+    m_from->movedTo(m_pos);
 }
 
 void Recordset::MovePrevious()
 {
     requireOpen();
-    if (m_forwardOnly)
+    if (m_from->forwardOnly())
         throw notInThisContext();
     if (Bof())
         throw noCurrentRecord();
@@ -602,8 +352,7 @@ void Recordset::assign(int index, const QVariant &value)
     requireWritable();
     if (!m_editing) {
         const Row &current = currentRow();
-        if (m_keyed)
-            m_editKey = m_onAdded ? m_added.back() : keyAt(m_pos);
+        m_from->editing(m_pos, m_onAdded);
         m_buffer = current;
     }
     const Column &c = m_columns.at(size_t(index));
@@ -657,31 +406,27 @@ void Recordset::insertRow()
     for (size_t i = 0; i < m_columns.size(); ++i) {
         if (!m_changed[i])
             continue;
-        names << quoted(m_columns[i].name);
+        names << db::quoted(m_columns[i].name);
         marks << QStringLiteral("?");
         values << m_buffer.raw.at(int(i));
     }
     const QString text = names.isEmpty()
-        ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(m_target))
+        ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(db::quoted(m_target))
         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-              .arg(quoted(m_target), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
+              .arg(db::quoted(m_target), names.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
     // A half-read query is read out first; keys not yet read stay unread:
     // they will leave out the row added here, which follows them.
-    if (m_query)
-        readAll();
+    m_from->readOutHalfRead();
     QSqlQuery q = m_connection->runWriting(Sql(text, values), this);
     const qint64 key = q.lastInsertId().toLongLong();
     q.finish();
-    if (m_keyed) {
-        m_added.push_back(key);
-        m_addedSet.insert(key);
-        m_cache.remove(key);
-        m_onAdded = true;
-        if (m_complete)
-            placeOnAdded();
+    // On the new row; by key, its position is known once every key before
+    // it is read.
+    if (const std::optional<qint64> position = m_from->added(key, m_buffer)) {
+        m_onAdded = false;
+        m_pos = *position;
     } else {
-        m_rows.push_back(m_buffer);
-        m_pos = known() - 1;
+        m_onAdded = true;
     }
 }
 
@@ -692,7 +437,7 @@ void Recordset::updateRow()
     for (size_t i = 0; i < m_columns.size(); ++i) {
         if (!m_changed[i])
             continue;
-        sets << quoted(m_columns[i].name) + QStringLiteral("=?");
+        sets << db::quoted(m_columns[i].name) + QStringLiteral("=?");
         values << m_buffer.raw.at(int(i));
     }
     if (sets.isEmpty())
@@ -700,66 +445,12 @@ void Recordset::updateRow()
     if (!m_connection)
         throw closedObject();
     readAll();
+    m_from->update(sets, values);
+}
 
-    if (m_keyed) {
-        // The row is found by its rowid; a new key value moves the rowid
-        // with it.
-        values << m_editKey;
-        const QString text = QStringLiteral("UPDATE %1 SET %2 WHERE rowid=? RETURNING rowid")
-                                 .arg(quoted(m_target), sets.join(QLatin1Char(',')));
-        QSqlQuery q = m_connection->runWriting(Sql(text, values), this);
-        const bool found = q.next();
-        const qint64 key = found ? q.value(0).toLongLong() : m_editKey;
-        q.finish();
-        if (!found)
-            m_connection->fail(QStringLiteral("Row cannot be located for updating. Some values may have been "
-                                              "changed since it was last read."));
-        m_cache.remove(m_editKey);
-        if (key != m_editKey) {
-            for (qint64 &k : m_keys)
-                if (k == m_editKey)
-                    k = key;
-            for (qint64 &k : m_added)
-                if (k == m_editKey)
-                    k = key;
-            if (m_addedSet.remove(m_editKey))
-                m_addedSet.insert(key);
-        }
-        return;
-    }
-
-    const Row &original = currentRow();
-    // The row is found by its key when the table has one and the query
-    // carries it, else by all its original values.
-    QString where;
-    const QString key = m_connection->keyColumn(m_target);
-    int keyIndex = -1;
-    for (size_t i = 0; i < m_columns.size(); ++i)
-        if (m_columns[i].writable && m_columns[i].name.compare(key, Qt::CaseInsensitive) == 0)
-            keyIndex = int(i);
-    if (!key.isEmpty() && keyIndex >= 0 && !original.raw.at(keyIndex).isNull()) {
-        where = quoted(key) + QStringLiteral("=?");
-        values << original.raw.at(keyIndex);
-    } else {
-        QStringList conditions;
-        for (size_t i = 0; i < m_columns.size(); ++i) {
-            if (!m_columns[i].writable)
-                continue;
-            conditions << quoted(m_columns[i].name) + QStringLiteral(" IS ?");
-            values << original.raw.at(int(i));
-        }
-        where = QStringLiteral("rowid = (SELECT rowid FROM %1 WHERE %2 LIMIT 1)")
-                    .arg(quoted(m_target), conditions.join(QStringLiteral(" AND ")));
-    }
-    const QString text = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                             .arg(quoted(m_target), sets.join(QLatin1Char(',')), where);
-    QSqlQuery q = m_connection->runWriting(Sql(text, values), this);
-    const int affected = q.numRowsAffected();
-    q.finish();
-    if (affected == 0)
-        m_connection->fail(QStringLiteral("Row cannot be located for updating. Some values may have been "
-                                          "changed since it was last read."));
-    m_rows[size_t(m_pos - m_dropped)] = m_buffer;
+qint64 Recordset::rowsRead() const
+{
+    return m_rowsRead + (m_from ? m_from->rowsReadByKey() : 0);
 }
 
 } // namespace vb

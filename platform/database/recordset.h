@@ -8,8 +8,9 @@
 //   is served by key: opening reads nothing; the first look at the rows
 //   reads the first page of rows with their keys (rowids); the other keys
 //   are read a batch at a time as the position moves, and their rows by
-//   key a page at a time into a small cache. Memory is the keys read (8 bytes each) and a
-//   few pages of rows. A new row added and written reads no rows at all.
+//   the keyed reader (keyedreader.h), a page at a time, the last pages
+//   kept. Memory is the keys read (8 bytes each) and a few pages of rows.
+//   A new row added and written reads no rows at all.
 // - Any other query (views, joins, aggregates, grouping, limits) is read a
 //   batch of rows at a time as the position moves, and the rows read are
 //   kept.
@@ -17,6 +18,7 @@
 //   only the rows not yet passed; when the file changes under it, it lets
 //   go of the query and runs it again where it left off (it promises no
 //   rows as at opening).
+// Each of the three is a row source of its own (rowsource.h).
 // The rows stay those of the moment of opening: before anything changes
 // the database file (a statement that writes, on any connection to the
 // same file, or a rollback) every recordset that could be affected reads
@@ -30,13 +32,11 @@
 #include "sql.h"
 
 #include <QHash>
-#include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -75,7 +75,7 @@ private:
 class Recordset
 {
 public:
-    Recordset() = default;
+    Recordset();
     ~Recordset();
     Recordset(const Recordset &) = delete;
     Recordset &operator=(const Recordset &) = delete;
@@ -90,10 +90,10 @@ public:
     int State() const;
     bool isOpen() const { return m_open; }
     // True when the rows are served by key (a plain query of one table).
-    bool isKeyed() const { return m_keyed; }
+    bool isKeyed() const;
     // Rows read from the database so far (keyed pages and batches), for
     // checks that an operation reads no rows.
-    qint64 rowsRead() const { return m_rowsRead; }
+    qint64 rowsRead() const;
     // The same over every recordset of the process so far.
     static qint64 rowsReadByAll() { return s_rowsRead; }
     const QString &Source() const { return m_source; }
@@ -136,18 +136,21 @@ private:
     struct Row {
         QVariantList raw;    // as stored, to find the row again
         QVariantList values; // as the forms see them
-        bool deleted = false; // keyed: gone from the table since opening
     };
+    // How the rows are read (rowsource.h): by key, buffered, forward-only.
+    class RowSource;
+    class KeyedRows;
+    class BufferedRows;
+    class ForwardRows;
 
-    void setUpColumns(const QSqlRecord &record, Connection &connection, const QString &target);
+    // `rowidLast`: the columns' query ends with the rowid it reads by.
+    void setUpColumns(const QSqlRecord &record, Connection &connection, const QString &target, bool rowidLast);
     Row rowOf(const QSqlQuery &query) const;
     // The keys or rows read so far; all of them once the query is read out.
     qint64 known() const;
     // Reads until index is known or the query ends; true when it exists.
     bool reach(qint64 index);
-    void readBatch();
     void readAll();
-    void endQuery();
     qint64 count();
     // Called by the connection before the file changes: reads the rest
     // when this recordset's rows could change or it holds a read lock.
@@ -155,11 +158,6 @@ private:
     void settle(Change change, const QString &writtenTable);
     // The connection is closing: a half-read query is abandoned.
     void detach();
-    // Keyed: the rowid at a position, and the row read by it.
-    qint64 keyAt(qint64 index) const;
-    const Row &keyedRow(qint64 index);
-    void readPage(qint64 index);
-    void readKeys(const std::vector<qint64> &keys);
     const Row &currentRow();
     void placeOnAdded();
     void requireOpen() const;
@@ -177,42 +175,17 @@ private:
     QString m_source;
     QString m_target; // the table rows are written to
     int m_lockType = LockType::Optimistic;
-    bool m_forwardOnly = false;
     std::vector<Column> m_columns;
     QHash<QString, int> m_byName;
-
-    // The query being read: keys (keyed) or whole rows; it runs when first
-    // needed and ends once read out.
-    Sql m_reading;
-    Sql m_firstPage; // keyed: the first page of rows with their keys
-    Sql m_counting;  // keyed: the count of the keys
-    qint64 m_count = -1;
-    std::unique_ptr<QSqlQuery> m_query;
-    std::unique_ptr<QSqlQuery> m_byKeys; // keyed: reads rows by their keys
-    bool m_started = false;
-    bool m_complete = false;
+    std::unique_ptr<RowSource> m_from;
     qint64 m_rowsRead = 0;
     static inline qint64 s_rowsRead = 0;
 
-    // Keyed.
-    bool m_keyed = false;
-    QString m_columnList; // the query's column list, to read rows by key
-    QString m_tableAsWritten;
-    std::vector<qint64> m_keys;
-    std::vector<qint64> m_added; // rows this recordset added, after the query's
-    QSet<qint64> m_addedSet;
-    QHash<qint64, Row> m_cache;
-    bool m_onAdded = false; // on the row just added, its position not yet known
-
-    // Not keyed: the rows read; a forward-only one drops those passed.
-    std::deque<Row> m_rows;
-    qint64 m_dropped = 0;
-    qint64 m_skip = 0; // forward-only, run again: rows to pass over
-
     qint64 m_pos = 0;
+    // Keyed: on the row just added, its position not yet known.
+    bool m_onAdded = false;
     bool m_editing = false;
     bool m_adding = false;
-    qint64 m_editKey = 0; // keyed: the rowid of the row being edited
     Row m_buffer;
     std::vector<bool> m_changed;
 };

@@ -19,4 +19,9 @@ QVariant numberParam(const QString &text)
 
 QString nameEquals(const QString &column) { return column + QStringLiteral("=?") + QLatin1String(IgnoringCase); }
 
+QString db::quoted(const QString &name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
+}
+
 } // namespace vb

@@ -52,4 +52,10 @@ inline constexpr const char IgnoringCase[] = " collate nocase";
 // lookup of a truck, material, receiver or supplier by its name.
 QString nameEquals(const QString &column);
 
+namespace db {
+// A table or column name as a statement writes it: in double quotes, any
+// double quote in it doubled, so that every name the file holds works.
+QString quoted(const QString &name);
+} // namespace db
+
 } // namespace vb

@@ -2,6 +2,7 @@
 
 #include "reportdefinition.h"
 
+#include "database/sql.h"
 #include "runtime/errors.h"
 
 #include <QSqlDatabase>
@@ -26,12 +27,6 @@ namespace {
 // Rows of the first slice after a seek (a page or two, quickly), and of
 // the slices that follow it while the pages are read in order.
 constexpr int FirstSlice = 400, NextSlice = 20000;
-
-QString quotedName(const QString &name)
-{
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
-           QLatin1Char('"');
-}
 
 // The first row of a finished query, values as stored; empty without one.
 QVariantList storedRow(QSqlQuery &q)
@@ -230,7 +225,7 @@ private:
         if (!m_pinned.table.isEmpty()) {
             QSqlQuery q(db);
             q.setForwardOnly(true);
-            if (!q.exec(QStringLiteral("select * from %1 limit 1").arg(quotedName(m_pinned.table))))
+            if (!q.exec(QStringLiteral("select * from %1 limit 1").arg(db::quoted(m_pinned.table))))
                 fail(q.lastError());
             if (storedRow(q) != m_pinned.row)
                 throw RuntimeError(CannotOpenReport,
@@ -425,8 +420,8 @@ RowStream::Reader &RowStream::reader()
         Statement every;
         QStringList sort;
         for (int at : m_sortAt)
-            sort << quotedName(m_columns[at]);
-        every.text = QStringLiteral("select %1 from %2").arg(sort.join(QStringLiteral(", ")), quotedName(m_source));
+            sort << db::quoted(m_columns[at]);
+        every.text = QStringLiteral("select %1 from %2").arg(sort.join(QStringLiteral(", ")), db::quoted(m_source));
         if (!m_condition.isEmpty()) {
             every.text += QStringLiteral(" where (") + m_condition.sql + QLatin1Char(')');
             every.values = m_condition.values;
@@ -506,9 +501,9 @@ RowStream::Statement RowStream::statementFrom(const RowPosition &start, int size
     Statement st;
     QStringList read;
     for (int i : m_read)
-        read << quotedName(m_columns[i]);
+        read << db::quoted(m_columns[i]);
     st.text = QStringLiteral("select %1 from ").arg(m_selectAll ? QStringLiteral("*") : read.join(QStringLiteral(", "))) +
-              quotedName(m_source);
+              db::quoted(m_source);
     QStringList where;
     if (!m_condition.isEmpty()) {
         where << QLatin1Char('(') + m_condition.sql + QLatin1Char(')');
@@ -520,7 +515,7 @@ RowStream::Statement RowStream::statementFrom(const RowPosition &start, int size
         // Rows whose sort values are at or after the last row read, written
         // out column by column so that Null (first in the order) compares.
         const QVariantList &key = start.key;
-        auto column = [&](int i) { return quotedName(m_columns[m_sortAt[size_t(i)]]); };
+        auto column = [&](int i) { return db::quoted(m_columns[m_sortAt[size_t(i)]]); };
         std::function<QString(int)> atOrAfter = [&](int i) -> QString {
             QString after, equal;
             if (key[i].isNull()) {
@@ -550,7 +545,7 @@ RowStream::Statement RowStream::statementFrom(const RowPosition &start, int size
     if (keyed) {
         QStringList order;
         for (int at : m_sortAt)
-            order << quotedName(m_columns[at]);
+            order << db::quoted(m_columns[at]);
         st.text += QStringLiteral(" order by ") + order.join(QStringLiteral(", "));
     }
     st.keyed = keyed;

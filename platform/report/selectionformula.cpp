@@ -26,12 +26,6 @@ struct Token {
                            .arg(formula));
 }
 
-QString quoted(const QString &name)
-{
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
-           QLatin1Char('"');
-}
-
 class Parser
 {
 public:
@@ -302,7 +296,7 @@ private:
             for (const QString &c : m_scope.columns)
                 if (c.compare(column, Qt::CaseInsensitive) == 0) {
                     Condition r;
-                    r.sql = quoted(c);
+                    r.sql = db::quoted(c);
                     return r;
                 }
             fail(m_f, t.pos, QStringLiteral("%1 has no column %2").arg(m_scope.source, column));
