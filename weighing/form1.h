@@ -18,6 +18,10 @@ namespace vb {
 class Recordset;
 }
 
+// The report and master menus ("printlist", "Master") of the main screen and
+// the manual form.
+void fillPopupMenus(vb::Menu &pl, vb::Menu &mast);
+
 class Form1 : public vb::Form
 {
 public:

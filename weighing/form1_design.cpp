@@ -3,6 +3,24 @@
 // constructor sets them before any event is wired.
 #include "form1.h"
 
+// The report and master menus, as the main screen and the manual form
+// both carry them.
+void fillPopupMenus(vb::Menu &pl, vb::Menu &mast)
+{
+    pl.addItem("snw", "Serial No Wise");
+    pl.addItem("dw", "Date Wise");
+    pl.addItem("mw", "Material Wise");
+    pl.addItem("sw", "Supplier Wise");
+    pl.addItem("vw", "Vehical Wise");
+    pl.addItem("rw", "Receiver Wise");
+    pl.addItem("dupslip", "Duplicate Slip");
+    mast.addItem("mtruck", "Truck ");
+    mast.addItem("mrece", "Receiver");
+    mast.addItem("mmate", "Material");
+    mast.addItem("msup", "Supplier");
+    mast.addItem("intg", "Intigrate");
+}
+
 using namespace vb;
 
 void Form1::layout()
@@ -133,18 +151,7 @@ void Form1::layout()
         left += 2060;
     }
 
-    pl.addItem("snw", "Serial No Wise");
-    pl.addItem("dw", "Date Wise");
-    pl.addItem("mw", "Material Wise");
-    pl.addItem("sw", "Supplier Wise");
-    pl.addItem("vw", "Vehical Wise");
-    pl.addItem("rw", "Receiver Wise");
-    pl.addItem("dupslip", "Duplicate Slip");
-    mast.addItem("mtruck", "Truck ");
-    mast.addItem("mrece", "Receiver");
-    mast.addItem("mmate", "Material");
-    mast.addItem("msup", "Supplier");
-    mast.addItem("intg", "Intigrate");
+    fillPopupMenus(pl, mast);
 
     // Indicator ports: fixed line settings of each machine type.
     MSComm1.setSettings("9600,n,8,1");

@@ -109,18 +109,7 @@ void manual::layout()
     for (CommandButton *b : {&cmdUpdate, &cmdClose})
         b->setFont(face, 12, true);
 
-    pl.addItem("snw", "Serial No Wise");
-    pl.addItem("dw", "Date Wise");
-    pl.addItem("mw", "Material Wise");
-    pl.addItem("sw", "Supplier Wise");
-    pl.addItem("vw", "Vehical Wise");
-    pl.addItem("rw", "Receiver Wise");
-    pl.addItem("dupslip", "Duplicate Slip");
-    mast.addItem("mtruck", "Truck ");
-    mast.addItem("mrece", "Receiver");
-    mast.addItem("mmate", "Material");
-    mast.addItem("msup", "Supplier");
-    mast.addItem("intg", "Intigrate");
+    fillPopupMenus(pl, mast);
     pl.setVisible(false);
     mast.setVisible(false);
 
