@@ -7,6 +7,7 @@
 #include <QtMath>
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 namespace vb::report {
@@ -91,6 +92,100 @@ Fitted fitted(const QFont &f, qreal width, const QString &text)
     return {f, lines};
 }
 
+namespace {
+
+// A text shaped once for a font and kept: a long report prints the same
+// dates, names and totals on page after page, and shaping a text (finding
+// its glyphs and their places) costs more than drawing it.
+struct Shaped {
+    QTextLayout layout;
+    qreal width = 0, height = 0;
+};
+
+// The texts shaped so far, by font; a report uses a dozen fonts or so.
+struct ShapedInFont {
+    QFont font;
+    int dpi;
+    QHash<QString, std::shared_ptr<Shaped>> texts;
+};
+
+const Shaped &shaped(const QFont &f, int dpi, const QString &text)
+{
+    static std::vector<ShapedInFont> fonts;
+    static size_t last = 0;
+    if (last >= fonts.size() || fonts[last].dpi != dpi || fonts[last].font != f) {
+        last = 0;
+        while (last < fonts.size() && (fonts[last].dpi != dpi || fonts[last].font != f))
+            ++last;
+        if (last == fonts.size())
+            fonts.push_back({f, dpi, {}});
+    }
+    QHash<QString, std::shared_ptr<Shaped>> &known = fonts[last].texts;
+    auto it = known.constFind(text);
+    if (it != known.constEnd())
+        return **it;
+    if (known.size() > 2000)
+        known.clear();
+    // As QPainter::drawText lays out a single line: line breaks become
+    // blanks and trailing blanks count.
+    QString line = text;
+    for (QChar &c : line)
+        if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator)
+            c = u' ';
+    auto s = std::make_shared<Shaped>();
+    s->layout.setText(line);
+    s->layout.setFont(f);
+    s->layout.setCacheEnabled(true);
+    QTextOption option;
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    s->layout.setTextOption(option);
+    s->layout.beginLayout();
+    QTextLine l = s->layout.createLine();
+    l.setLineWidth(0x01000000);
+    l.setPosition(QPointF(0, 0));
+    s->height = l.ascent() + l.descent();
+    s->width = l.naturalTextWidth();
+    s->layout.endLayout();
+    return **known.insert(text, std::move(s));
+}
+
+} // namespace
+
+// Draws a text on one line of a box as QPainter::drawText(r, flags |
+// Qt::TextSingleLine, text) does, with the text shaped once for its font.
+void drawLine(QPainter &p, const QRectF &r, int flags, const QString &text)
+{
+    if (text.isEmpty())
+        return;
+    const Shaped &s = shaped(p.font(), p.device() ? p.device()->logicalDpiY() : 0, text);
+    qreal xoff = 0, yoff = 0;
+    if (flags & Qt::AlignBottom)
+        yoff = r.height() - s.height;
+    else if (flags & Qt::AlignVCenter)
+        yoff = (r.height() - s.height) / 2;
+    if (flags & Qt::AlignRight)
+        xoff = r.width() - s.width;
+    else if (flags & Qt::AlignHCenter)
+        xoff = (r.width() - s.width) / 2;
+    const QRectF bounds(r.x() + xoff, r.y() + yoff, s.width, s.height);
+    const bool clip = !r.contains(bounds);
+    if (clip) {
+        p.save();
+        p.setClipRect(r, Qt::IntersectClip);
+    }
+    const QTextLine line = s.layout.lineAt(0);
+    const qreal advance = line.horizontalAdvance();
+    if (flags & Qt::AlignRight)
+        xoff = r.width() - advance;
+    else if (flags & Qt::AlignHCenter)
+        xoff = (r.width() - advance) / 2;
+    else
+        xoff = 0;
+    line.draw(&p, QPointF(r.x() + xoff, r.y() + yoff));
+    if (clip)
+        p.restore();
+}
+
 // Draws a text on one line of a box of fixed height (a heading, a total),
 // in a smaller size when it is wider than the box: nothing of it is cut.
 void cell(QPainter &p, const QRectF &r, int flags, const QString &text)
@@ -105,8 +200,9 @@ void cell(QPainter &p, const QRectF &r, int flags, const QString &text)
             s.setPixelSize(--size);
         p.setFont(s);
     }
-    p.drawText(r, flags | Qt::TextSingleLine, text);
-    p.setFont(normal);
+    drawLine(p, r, flags, text);
+    if (p.font() != normal)
+        p.setFont(normal);
 }
 
 int lineCount(const QFont &f, qreal width, const QString &text)
@@ -127,10 +223,12 @@ int wrappedCell(QPainter &p, const QRectF &r, int flags, const QString &text)
     const QFont normal = p.font();
     const Fitted fit = fitted(normal, r.width(), text);
     const int step = lineStep(normal);
-    p.setFont(fit.font);
+    if (fit.font != normal)
+        p.setFont(fit.font);
     for (int i = 0; i < fit.lines.size(); ++i)
-        p.drawText(r.translated(0, i * step), flags | Qt::TextSingleLine, fit.lines[i]);
-    p.setFont(normal);
+        drawLine(p, r.translated(0, i * step), flags, fit.lines[i]);
+    if (fit.font != normal)
+        p.setFont(normal);
     return int(fit.lines.size());
 }
 

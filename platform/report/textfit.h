@@ -24,6 +24,10 @@ struct Fitted {
 
 Fitted fitted(const QFont &f, qreal width, const QString &text);
 
+// Draws a text on one line of a box as QPainter::drawText(r, flags |
+// Qt::TextSingleLine, text) would, shaping it once for each font.
+void drawLine(QPainter &p, const QRectF &r, int flags, const QString &text);
+
 // Draws a text on one line of a box of fixed height, in a smaller size when
 // it is wider than the box.
 void cell(QPainter &p, const QRectF &r, int flags, const QString &text);
