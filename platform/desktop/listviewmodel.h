@@ -2,6 +2,7 @@
 // A table model that reads a list view's rows where they are kept, so that
 // a list of a hundred thousand rows costs no widget and no copy.
 #include "runtime/control.h"
+#include "runtime/listview.h"
 
 #include <QAbstractTableModel>
 

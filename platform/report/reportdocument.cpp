@@ -1,22 +1,17 @@
 #include "reportdocument.h"
 
-#include "database/database.h"
+#include "textfit.h"
+
 #include "runtime/convert.h"
 #include "runtime/errors.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFont>
-#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
-#include <QSqlQuery>
-#include <QSqlRecord>
-#include <QTextLayout>
-#include <QtMath>
-#include <array>
 #include <limits>
 #include <optional>
 
@@ -56,259 +51,7 @@ int alignFlags(Align a)
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
 
-// The width of a text in a font, exact when it may not fit the room given.
-// Most values of a long report are short numbers and dates that plainly
-// fit: their letters' widths are added up from a table, and only a text
-// that may be too wide is measured, its width remembered for the same name
-// on a later row.
-qreal textWidth(const QFont &f, const QString &text, qreal room = 0)
-{
-    constexpr char16_t TableSize = 0x250;
-    struct Widths {
-        int pixelSize;
-        bool bold;
-        std::array<qreal, TableSize> advance;
-    };
-    static std::vector<Widths> tables;
-    auto table = std::find_if(tables.begin(), tables.end(), [&](const Widths &w) {
-        return w.pixelSize == f.pixelSize() && w.bold == f.bold();
-    });
-    if (table == tables.end()) {
-        Widths w{f.pixelSize(), f.bold(), {}};
-        const QFontMetricsF metrics(f);
-        for (char16_t c = 0; c < TableSize; ++c)
-            w.advance[c] = metrics.horizontalAdvance(QChar(c));
-        tables.push_back(w);
-        table = tables.end() - 1;
-    }
-    qreal sum = 0;
-    bool inTable = true;
-    for (QChar c : text) {
-        if (c.unicode() >= TableSize) {
-            inTable = false;
-            break;
-        }
-        sum += table->advance[c.unicode()];
-    }
-    // Letters set in pairs closer together make a text a little narrower
-    // than the sum, so a sum inside the room (with a margin) fits.
-    if (inTable && sum + 1 < room)
-        return sum;
-
-    static QHash<QString, qreal> known;
-    const QString key = QString::number(f.pixelSize()) + (f.bold() ? u'b' : u'n') + text;
-    auto it = known.constFind(key);
-    if (it != known.constEnd())
-        return *it;
-    if (known.size() > 20000)
-        known.clear();
-    const qreal w = QFontMetricsF(f).horizontalAdvance(text);
-    known.insert(key, w);
-    return w;
-}
-
-// A value as it fits a width: on one line, in a slightly smaller size when
-// that is enough, otherwise in lines broken between words (or inside a
-// word longer than the width). Nothing of the value is left out.
-struct Fitted {
-    QFont font;
-    QStringList lines;
-};
-
-Fitted fitted(const QFont &f, qreal width, const QString &text)
-{
-    const qreal full = text.isEmpty() ? 0 : textWidth(f, text, width);
-    if (full <= width)
-        return {f, {text}};
-    const int smaller = int(f.pixelSize() * width / full);
-    if (smaller * 5 >= f.pixelSize() * 4) { // down to four fifths of the size
-        QFont s = f;
-        s.setPixelSize(smaller);
-        if (textWidth(s, text) <= width)
-            return {s, {text}};
-    }
-    QTextLayout layout(text, f);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
-    QStringList lines;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(width);
-        lines << text.mid(line.textStart(), line.textLength()).trimmed();
-    }
-    layout.endLayout();
-    return {f, lines};
-}
-
-// Draws a text on one line of a box of fixed height (a heading, a total),
-// in a smaller size when it is wider than the box: nothing of it is cut.
-void cell(QPainter &p, const QRectF &r, int flags, const QString &text)
-{
-    const QFont normal = p.font();
-    const qreal full = text.isEmpty() ? 0 : textWidth(normal, text, r.width());
-    if (full > r.width()) {
-        QFont s = normal;
-        int size = std::max(1, int(normal.pixelSize() * r.width() / full));
-        s.setPixelSize(size);
-        while (size > 1 && textWidth(s, text, r.width()) > r.width())
-            s.setPixelSize(--size);
-        p.setFont(s);
-    }
-    p.drawText(r, flags | Qt::TextSingleLine, text);
-    p.setFont(normal);
-}
-
-int lineCount(const QFont &f, qreal width, const QString &text)
-{
-    return int(fitted(f, width, text).lines.size());
-}
-
-// The distance from one line of a value to the next.
-int lineStep(const QFont &f)
-{
-    return qCeil(QFontMetricsF(f).lineSpacing());
-}
-
-// Draws a value in a box one line high, going on below it in further lines
-// when it does not fit; returns the number of lines.
-int wrappedCell(QPainter &p, const QRectF &r, int flags, const QString &text)
-{
-    const QFont normal = p.font();
-    const Fitted fit = fitted(normal, r.width(), text);
-    const int step = lineStep(normal);
-    p.setFont(fit.font);
-    for (int i = 0; i < fit.lines.size(); ++i)
-        p.drawText(r.translated(0, i * step), flags | Qt::TextSingleLine, fit.lines[i]);
-    p.setFont(normal);
-    return int(fit.lines.size());
-}
-
-[[noreturn]] void invalid(const QString &file, const QString &why)
-{
-    throw RuntimeError(InvalidReport, QStringLiteral("The report file '%1' is not valid: %2").arg(file, why));
-}
-
-QString quoted(const QString &name)
-{
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
-           QLatin1Char('"');
-}
-
 } // namespace
-
-// ---- data -------------------------------------------------------------------------
-
-QString reportText(const QVariant &value)
-{
-    if (!value.isValid() || value.isNull())
-        return QString();
-    switch (value.typeId()) {
-    case QMetaType::QDate: return value.toDate().toString(QStringLiteral("dd/MM/yyyy"));
-    case QMetaType::QDateTime: return value.toDateTime().toString(QStringLiteral("dd/MM/yyyy hh:mm"));
-    case QMetaType::Bool: return value.toBool() ? QStringLiteral("Yes") : QStringLiteral("No");
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float: return numText(value.toDouble());
-    default: return value.toString().trimmed();
-    }
-}
-
-ReportData readReportData(const ReportDefinition &definition, const QString &selectionFormula)
-{
-    if (!QFileInfo::exists(definition.database))
-        throw RuntimeError(CannotOpenReport,
-                           QStringLiteral("The report file '%1' reads the database '%2', which is not there")
-                               .arg(definition.fileName, definition.database));
-    const QString file = QFileInfo(definition.database).absoluteFilePath();
-    Connection db;
-    db.Open(QStringLiteral("DRIVER={Microsoft Access Driver (*.mdb)}; DBQ=") + file);
-    struct Closing {
-        Connection &db;
-        ~Closing() { db.Close(); }
-    } closing{db};
-
-    ReportData data;
-    data.columns = db.columnNames(definition.source);
-    if (data.columns.isEmpty())
-        invalid(definition.fileName,
-                QStringLiteral("the source %1 is not in the database").arg(definition.source));
-    auto known = [&](const QString &name, const char *what) {
-        for (const QString &c : data.columns)
-            if (c.compare(name, Qt::CaseInsensitive) == 0)
-                return;
-        invalid(definition.fileName, QStringLiteral("the %1 %2 is not a column of %3")
-                                         .arg(QLatin1String(what), name, definition.source));
-    };
-    for (const ReportColumn &c : definition.columns)
-        known(c.field, "column");
-    for (const QString &o : definition.order)
-        known(o, "sort column");
-    for (const QString &t : definition.totals)
-        known(t, "total column");
-    if (!definition.group.isEmpty())
-        known(definition.group, "group column");
-
-    FormulaScope scope;
-    scope.source = definition.source;
-    scope.columns = data.columns;
-    if (!definition.parameters.isEmpty()) {
-        data.parameterTable = definition.parameters;
-        Recordset rs;
-        rs.Open(Sql(QStringLiteral("select * from %1").arg(quoted(definition.parameters))), db,
-                CursorType::Static, LockType::ReadOnly);
-        if (!rs.Eof())
-            for (int i = 0; i < rs.FieldCount(); ++i)
-                data.parameterRow.insert(rs.Fields(i).Name(), rs.Fields(i).Value());
-        rs.Close();
-        scope.parameters[definition.parameters] = data.parameterRow;
-    }
-
-    const Condition condition = bothOf(parseSelectionFormula(definition.filter, scope),
-                                       parseSelectionFormula(selectionFormula, scope));
-    std::vector<db::ColumnKind> kinds;
-    const QHash<QString, db::ColumnKind> &declared = db.columnKinds(definition.source);
-    for (const QString &c : data.columns)
-        kinds.push_back(declared.value(c.toLower(), db::ColumnKind::Natural));
-    QStringList sort;
-    if (!definition.group.isEmpty())
-        sort << definition.group;
-    sort << definition.order;
-    // A list reads only the columns it prints and adds up; a ticket's texts
-    // may name any column.
-    QStringList read;
-    if (definition.kind == ReportDefinition::Kind::List) {
-        for (const ReportColumn &c : definition.columns)
-            read << c.field;
-        read << definition.totals << sort;
-    }
-    data.rows = std::make_shared<RowStream>(file, definition.source, data.columns, std::move(kinds),
-                                            condition, sort, read);
-    // A view that reads the parameter row itself (the date range of the
-    // report forms) would give later pages another report's rows once that
-    // report rewrites the row: the row is pinned as it is now.
-    if (!definition.parameters.isEmpty()) {
-        QSqlQuery view = db.run(Sql("select sql from sqlite_master where type='view' and name=? collate nocase",
-                                    {definition.source}));
-        const QString sql = view.next() ? view.value(0).toString() : QString();
-        view = QSqlQuery();
-        const QRegularExpression names(QStringLiteral("\\b%1\\b").arg(QRegularExpression::escape(definition.parameters)),
-                                       QRegularExpression::CaseInsensitiveOption);
-        if (sql.contains(names)) {
-            QSqlQuery row = db.run(Sql(QStringLiteral("select * from %1 limit 1").arg(quoted(definition.parameters))));
-            QVariantList stored;
-            if (row.next())
-                for (int i = 0; i < row.record().count(); ++i)
-                    stored << (row.value(i).isNull() ? QVariant() : row.value(i));
-            row = QSqlQuery();
-            data.rows->pinParameters(definition.parameters, stored);
-        }
-    }
-    return data;
-}
 
 // ---- layout -----------------------------------------------------------------------
 
@@ -443,7 +186,7 @@ QString ReportDocument::expand(const QString &text, const QVariantList *row) con
         } else if (column(name) >= 0) {
             continue; // a row field in a text printed without a row
         }
-        invalid(m_def.fileName, QStringLiteral("the field {%1} is not known").arg(name));
+        invalidReport(m_def.fileName, QStringLiteral("the field {%1} is not known").arg(name));
     }
     out += text.mid(at);
     return out;

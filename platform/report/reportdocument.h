@@ -8,6 +8,7 @@
 // in tenths of a millimetre on any painter, which lets the same pages go
 // to a printer, a PDF file or an image.
 #include "printdocument.h"
+#include "reportdata.h"
 #include "reportdefinition.h"
 #include "reportrows.h"
 #include "selectionformula.h"
@@ -28,25 +29,6 @@
 class QPainter;
 
 namespace vb::report {
-
-// What a report reads: its columns, the parameter row its texts may name,
-// and its rows, read as the pages need them.
-struct ReportData {
-    QStringList columns;
-    QString parameterTable;
-    QVariantMap parameterRow;
-    std::shared_ptr<RowStream> rows;
-};
-
-// Opens the report's database (a connection of its own, like the report
-// engine of old), reads the parameter row, checks the definition's columns
-// against the source and joins the report's filter to the selection
-// formula. The rows themselves are read later, a slice at a time.
-ReportData readReportData(const ReportDefinition &definition, const QString &selectionFormula);
-
-// A value as a report prints it: dates DD/MM/YYYY, numbers in general
-// form, yes/no as Yes/No, texts without surrounding blanks, Null empty.
-QString reportText(const QVariant &value);
 
 class ReportDocument : public PrintDocument
 {

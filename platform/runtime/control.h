@@ -539,7 +539,3 @@ template <class T> T &ControlArray<T>::at(int index) const
 }
 
 } // namespace vb
-
-// The list view lives in its own header; it is still reached through this
-// one by code that has not named it yet.
-#include "listview.h"

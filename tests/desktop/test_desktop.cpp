@@ -1235,30 +1235,20 @@ int previewChild()
 // (Alt+C for Close) answer to nothing.
 TEST(BareXServer, AReportPreviewTakesTheKeysAndGivesThemBack)
 {
-    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-    if (xvfb.isEmpty())
-        GTEST_SKIP() << "Xvfb is not installed";
-    int display = 300 + int(QCoreApplication::applicationPid() % 500);
-    while (QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)) ||
-           QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(display)))
-        ++display;
-    QProcess server;
-    server.start(xvfb, {QStringLiteral(":%1").arg(display), QStringLiteral("-screen"), QStringLiteral("0"),
-                        QStringLiteral("1366x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    ASSERT_TRUE(server.waitForStarted());
-    const bool up = waitFor([&] { return QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)); });
-    QProcess child;
-    if (up) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(display));
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--preview-child")});
-        child.waitForFinished(20000);
+    XServer x;
+    if (!x.start(QSize(1366, 768), false)) {
+        if (!x.skipped().isEmpty())
+            GTEST_SKIP() << x.skipped().toStdString();
+        FAIL() << x.error().toStdString();
     }
-    server.terminate();
-    server.waitForFinished(5000);
-    ASSERT_TRUE(up) << "the X server did not start";
+    QProcess child;
+    child.setProcessEnvironment(x.environment());
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--preview-child")});
+    if (!child.waitForFinished(20000)) {
+        child.kill();
+        child.waitForFinished();
+        FAIL() << "the preview child did not finish: " << child.readAllStandardError().toStdString();
+    }
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit) << child.readAllStandardError().toStdString();
     EXPECT_EQ(child.exitCode(), 0) << "2: the form never became active, 3: the preview never did, "
                                       "4: the form did not become active again";

@@ -6,10 +6,12 @@
 #include "report/reportcontrol.h"
 #include "report/reportdefinition.h"
 #include "report/reportdocument.h"
+#include "report/textfit.h"
 
 #include "runtime/errors.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QRegularExpression>
 
 using namespace vb;
@@ -548,3 +550,44 @@ TEST_F(Engine, ReportFilesAreWindows1252)
 }
 
 } // namespace
+
+// A report's texts are shaped once and drawn again from the shape kept: the
+// pixels are those QPainter::drawText gives the same text in the same box,
+// whatever the alignment, size, weight or blanks, and a text wider than its
+// box is cut at the box as drawText cuts it.
+TEST(KeptTextShape, DrawsAsQPainterDrawsTheText)
+{
+    const QStringList texts = {QStringLiteral("12345"), QStringLiteral("10/12/2026"),
+                               QStringLiteral("Page 3 of 38462"), QStringLiteral("AVFVAWAY To."),
+                               QStringLiteral("  two leading blanks"), QStringLiteral("two trailing blanks  "),
+                               QStringLiteral("line\nbreak"),
+                               QStringLiteral("a text far wider than its box, which drawText cuts at the box")};
+    const int alignments[] = {Qt::AlignLeft | Qt::AlignVCenter, Qt::AlignRight | Qt::AlignVCenter,
+                              Qt::AlignHCenter | Qt::AlignVCenter, Qt::AlignHCenter | Qt::AlignBottom};
+    const QSize size(620, 190); // 150 dpi, the page in tenths of a millimetre below
+    for (int pixels : {28, 30, 34, 48, 60})
+        for (bool bold : {false, true})
+            for (int flags : alignments) {
+                QFont f(QStringLiteral("DejaVu Sans"));
+                f.setHintingPreference(QFont::PreferNoHinting);
+                f.setPixelSize(pixels);
+                f.setBold(bold);
+                QImage drawn(size, QImage::Format_RGB32), kept(size, QImage::Format_RGB32);
+                for (QImage *image : {&drawn, &kept}) {
+                    image->fill(Qt::white);
+                    QPainter p(image);
+                    p.setViewport(image->rect());
+                    p.setWindow(0, 0, 2100, 640);
+                    p.setRenderHint(QPainter::TextAntialiasing);
+                    p.setFont(f);
+                    for (int i = 0; i < texts.size(); ++i) {
+                        const QRectF box(120.5 + i % 3, i * 78, 900, 70);
+                        if (image == &drawn)
+                            p.drawText(box, flags | Qt::TextSingleLine, texts[i]);
+                        else
+                            drawLine(p, box, flags, texts[i]);
+                    }
+                }
+                EXPECT_TRUE(drawn == kept) << pixels << " px, bold " << bold << ", flags " << flags;
+            }
+}
