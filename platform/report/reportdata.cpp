@@ -1,6 +1,7 @@
 #include "reportdata.h"
 
 #include "database/database.h"
+#include "database/sql.h"
 #include "runtime/convert.h"
 #include "runtime/errors.h"
 
@@ -10,16 +11,6 @@
 #include <QSqlRecord>
 
 namespace vb::report {
-
-namespace {
-
-QString quoted(const QString &name)
-{
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\"")) +
-           QLatin1Char('"');
-}
-
-} // namespace
 
 [[noreturn]] void invalidReport(const QString &file, const QString &why)
 {
@@ -85,7 +76,7 @@ ReportData readReportData(const ReportDefinition &definition, const QString &sel
     if (!definition.parameters.isEmpty()) {
         data.parameterTable = definition.parameters;
         Recordset rs;
-        rs.Open(Sql(QStringLiteral("select * from %1").arg(quoted(definition.parameters))), db,
+        rs.Open(Sql(QStringLiteral("select * from %1").arg(db::quoted(definition.parameters))), db,
                 CursorType::Static, LockType::ReadOnly);
         if (!rs.Eof())
             for (int i = 0; i < rs.FieldCount(); ++i)
@@ -125,7 +116,7 @@ ReportData readReportData(const ReportDefinition &definition, const QString &sel
         const QRegularExpression names(QStringLiteral("\\b%1\\b").arg(QRegularExpression::escape(definition.parameters)),
                                        QRegularExpression::CaseInsensitiveOption);
         if (sql.contains(names)) {
-            QSqlQuery row = db.run(Sql(QStringLiteral("select * from %1 limit 1").arg(quoted(definition.parameters))));
+            QSqlQuery row = db.run(Sql(QStringLiteral("select * from %1 limit 1").arg(db::quoted(definition.parameters))));
             QVariantList stored;
             if (row.next())
                 for (int i = 0; i < row.record().count(); ++i)

@@ -1363,7 +1363,7 @@ public:
 // Waits until a window is shown and a window manager is done placing it.
 void settle(QWidget *w)
 {
-    QTest::qWaitForWindowExposed(w, 5000);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(w, 5000)) << "never shown";
     QRect last = w->frameGeometry();
     for (int still = 0, i = 0; still < 4 && i < 60; ++i) {
         QTest::qWait(50);

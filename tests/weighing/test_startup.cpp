@@ -164,8 +164,9 @@ TEST_F(StartUp, AddingMissingIndexesShowsItsProgressBeforeTheScreen)
                 EXPECT_EQ(shown[i].text, "Preparing the database for this program (done once). Please wait...");
                 EXPECT_EQ(shown[i].total, total);
                 EXPECT_FALSE(shown[i].formsLoaded) << "before the main screen";
-                if (i > 0)
+                if (i > 0) {
                     EXPECT_GE(shown[i].done, shown[i - 1].done) << "never goes back";
+                }
                 done.insert(shown[i].done);
             }
             for (int k = 1; k < int(c.dropped.size()); ++k)
