@@ -1,40 +1,36 @@
 #include "qthost.h"
+#include "qthost_p.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "focusframe.h"
-#include "printservice.h"
 #include "formwindow.h"
+#include "printservice.h"
 #include "reportpreview.h"
 #include "report/printdocument.h"
 #include "runtime/errors.h"
 #include "runtime/programs.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QCursor>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QLabel>
-#include <QThread>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QInputDialog>
-#include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWindow>
-#include <QVBoxLayout>
 
 namespace vb {
+
+using namespace detail;
 
 QtHost::QtHost(QObject *parent) : QObject(parent)
 {
@@ -96,11 +92,6 @@ QTimer *QtHost::qtimer(const Timer &timer) const
 
 // ---- boxes ------------------------------------------------------------------------
 
-// With VARNOCK_UNATTENDED set (a run with nobody at the screen, such as a
-// check of the installed program), boxes are written to the error output
-// and answered at once: message boxes with their first button, input boxes
-// with their default text.
-static bool unattended() { return qEnvironmentVariableIsSet("VARNOCK_UNATTENDED"); }
 
 // A box reads like the forms around it: on a screen where they grow, its
 // text grows with them.
@@ -287,45 +278,6 @@ double QtHost::rnd() { return QRandomGenerator::global()->generateDouble(); }
 
 void QtHost::doEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
-void QtHost::waiting(const QString &text, int milliseconds)
-{
-    if (text.isEmpty()) {
-        if (m_notice) {
-            delete m_notice.data();
-            QGuiApplication::restoreOverrideCursor();
-        }
-        return;
-    }
-    if (!m_notice) {
-        auto *label = new QLabel(text, keyWindow(), Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-        label->setObjectName(QStringLiteral("waitingNotice"));
-        label->setAttribute(Qt::WA_ShowWithoutActivating);
-        label->setFrameStyle(QFrame::Box | QFrame::Plain);
-        label->setMargin(16);
-        label->adjustSize();
-        const QWidget *over = keyWindow();
-        const QRect area = over ? over->geometry()
-                                : (QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
-                                                                    : QRect(0, 0, 800, 600));
-        label->move(area.center() - QPoint(label->width() / 2, label->height() / 2));
-        label->show();
-        m_notice = label;
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    } else if (auto *label = qobject_cast<QLabel *>(m_notice.data()); label && label->text() != text) {
-        label->setText(text);
-        label->adjustSize();
-    }
-    // Paints and timers go on; keys and clicks wait until the program is
-    // ready for them again.
-    QElapsedTimer clock;
-    clock.start();
-    do {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
-        if (clock.elapsed() < milliseconds)
-            QThread::msleep(std::min<qint64>(10, milliseconds - clock.elapsed()));
-    } while (clock.elapsed() < milliseconds);
-}
-
 void QtHost::endProgram()
 {
     for (auto &[t, qt] : m_timers)
@@ -357,11 +309,7 @@ void QtHost::setScreenMousePointer(int pointer)
 
 // ---- reports ------------------------------------------------------------------------
 
-// A window of a set size is made to fit the screen's free area, room left
-// for a title bar (a 1366 x 768 screen is shorter than a report preview),
-// and centred on it. It is placed before it is shown, so that a window
-// manager takes the place as the program's own and does not choose one.
-static void centreOnScreen(QWidget &window)
+void detail::centreOnScreen(QWidget &window)
 {
     const QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen)
@@ -416,63 +364,6 @@ void QtHost::printReport(std::shared_ptr<const PrintDocument> document, int dest
                 opener->activateWindow();
             }
         });
-}
-
-// ---- progress -----------------------------------------------------------------------
-
-namespace {
-
-// Stays until the task is done: a window manager's close box does nothing.
-class ProgressWindow : public QWidget
-{
-public:
-    ProgressWindow() : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {}
-
-protected:
-    void closeEvent(QCloseEvent *event) override { event->ignore(); }
-};
-
-} // namespace
-
-void QtHost::progress(const QString &title, const QString &text, int done, int total)
-{
-    if (unattended()) {
-        if (done == 0)
-            fprintf(stderr, "[progress] %s: %s\n", qPrintable(title), qPrintable(text));
-        return;
-    }
-    if (done >= total) {
-        delete m_progress;
-        return;
-    }
-    QProgressBar *bar = nullptr;
-    if (!m_progress) {
-        auto *window = new ProgressWindow;
-        window->setObjectName(QStringLiteral("progress"));
-        window->setWindowTitle(title);
-        auto *layout = new QVBoxLayout(window);
-        layout->setContentsMargins(18, 18, 18, 18);
-        layout->setSpacing(12);
-        auto *label = new QLabel(text, window);
-        label->setWordWrap(true);
-        layout->addWidget(label);
-        bar = new QProgressBar(window);
-        layout->addWidget(bar);
-        window->setMinimumWidth(480);
-        window->adjustSize();
-        centreOnScreen(*window);
-        window->show();
-        window->raise();
-        m_progress = window;
-    } else {
-        bar = m_progress->findChild<QProgressBar *>();
-        if (auto *label = m_progress->findChild<QLabel *>(); label && label->text() != text)
-            label->setText(text);
-    }
-    bar->setRange(0, total);
-    bar->setValue(done);
-    // The window paints; the operator's keys and clicks wait for the screen.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 // ---- forms --------------------------------------------------------------------------
