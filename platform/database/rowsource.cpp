@@ -45,6 +45,18 @@ void Recordset::RowSource::endQuery()
     m_complete = true;
 }
 
+bool Recordset::RowSource::nextRow()
+{
+    if (m_query->next()) {
+        counted();
+        return true;
+    }
+    const QSqlError error = m_query->lastError();
+    endQuery();
+    failed(error);
+    return false;
+}
+
 void Recordset::RowSource::failed(const QSqlError &error) const
 {
     if (error.isValid())
@@ -140,13 +152,8 @@ void Recordset::KeyedRows::readStep()
     if (!m_query)
         m_query = std::make_unique<QSqlQuery>(db.run(m_reading));
     for (int i = 0; i < RowidStatement::KeyChunk; ++i) {
-        if (!m_query->next()) {
-            const QSqlError error = m_query->lastError();
-            endQuery();
-            failed(error);
+        if (!nextRow())
             return;
-        }
-        counted();
         // A row this recordset added before its keys were read is already
         // listed after them.
         const qint64 key = m_query->value(0).toLongLong();
@@ -268,13 +275,8 @@ void Recordset::BufferedRows::readStep()
             return;
     }
     for (int i = 0; i < RowBatch; ++i) {
-        if (!m_query->next()) {
-            const QSqlError error = m_query->lastError();
-            endQuery();
-            failed(error);
+        if (!nextRow())
             return;
-        }
-        counted();
         m_rows.push_back(m_rs.rowOf(*m_query));
     }
 }

@@ -80,6 +80,9 @@ protected:
     void endQuery();
     // Raises the error a read stopped on.
     void failed(const QSqlError &error) const;
+    // Moves the query to its next row and counts it; at the end the query
+    // ends, and a read that stopped on an error raises it.
+    bool nextRow();
     void counted() const
     {
         ++m_rs.m_rowsRead;
