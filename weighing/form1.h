@@ -21,6 +21,8 @@ class Recordset;
 // The report and master menus ("printlist", "Master") of the main screen and
 // the manual form.
 void fillPopupMenus(vb::Menu &pl, vb::Menu &mast);
+// The company heading (labels 17, 16, 18) across the top of both screens.
+void placeCompanyHeading(vb::ControlArray<vb::Label> &lblLabels, const QString &face);
 
 class Form1 : public vb::Form
 {

@@ -21,6 +21,21 @@ void fillPopupMenus(vb::Menu &pl, vb::Menu &mast)
     mast.addItem("intg", "Intigrate");
 }
 
+// The company heading: name, address and city, centred across the top.
+void placeCompanyHeading(vb::ControlArray<vb::Label> &lblLabels, const QString &face)
+{
+    struct Heading {
+        int index, top, height;
+        double size;
+    } headings[] = {{17, 120, 720, 28}, {16, 840, 420, 14}, {18, 1260, 420, 14}};
+    for (auto h : headings) {
+        vb::Label &l = lblLabels(h.index);
+        l.Move(240, h.top, 18720, h.height);
+        l.setFont(face, h.size, true);
+        l.setAlignment(2);
+    }
+}
+
 using namespace vb;
 
 void Form1::layout()
@@ -43,18 +58,10 @@ void Form1::layout()
     for (int i : {0, 1, 2, 3, 4, 5, 6, 8, 9, 10, 11, 12, 13, 7, 14, 15, 16, 17, 18})
         lblLabels(i).setVisible(true);
 
-    // Company heading: name, address and city, centred across the top.
-    struct Heading {
-        int index, top, height;
-        double size;
-    } headings[] = {{17, 120, 720, 28}, {16, 840, 420, 14}, {18, 1260, 420, 14}};
-    for (auto h : headings) {
-        Label &l = lblLabels(h.index);
-        l.setCaption(h.index == 17 ? "Company Name" : h.index == 16 ? "Address" : "City");
-        l.Move(240, h.top, 18720, h.height);
-        l.setFont(face, h.size, true);
-        l.setAlignment(2);
-    }
+    placeCompanyHeading(lblLabels, face);
+    lblLabels(17).setCaption("Company Name");
+    lblLabels(16).setCaption("Address");
+    lblLabels(18).setCaption("City");
     // The banner that scrolls right to left.
     Label &banner = lblLabels(7);
     banner.setCaption("");

@@ -32,17 +32,7 @@ void manual::layout()
 
     const QString face = QStringLiteral("Arial");
 
-    // Company heading: name, address and city, centred across the top.
-    struct Heading {
-        int index, top, height;
-        double size;
-    } headings[] = {{17, 120, 720, 28}, {16, 840, 420, 14}, {18, 1260, 420, 14}};
-    for (auto h : headings) {
-        Label &l = lblLabels(h.index);
-        l.Move(240, h.top, 18720, h.height);
-        l.setFont(face, h.size, true);
-        l.setAlignment(2);
-    }
+    placeCompanyHeading(lblLabels, face);
 
     auto caption = [&](int i, const char *text, int left, int top, int width) {
         Label &l = lblLabels(i);
