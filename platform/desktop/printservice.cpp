@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPageSize>
-#include <QPdfWriter>
 #include <QTemporaryFile>
 
 #include <cups/cups.h>
@@ -131,21 +130,18 @@ QString print(const PrintDocument &document, Job job, const PrintDocument::Progr
         return QStringLiteral("The report cannot be written for the printer (%1)").arg(file.errorString());
     file.close();
     bool stopped = false;
-    {
-        QPdfWriter pdf(file.fileName());
-        pdf.setResolution(300);
-        pdf.setTitle(document.title());
-        pdf.setCreator(QStringLiteral("Varnock"));
-        document.paint(pdf, [&](int done, int pages) {
-            if (progress && !progress(done, pages))
-                stopped = true;
-            return !stopped;
-        });
-    }
+    QString why;
+    const bool written = document.writePdf(file.fileName(),
+                                           [&](int done, int pages) {
+                                               if (progress && !progress(done, pages))
+                                                   stopped = true;
+                                               return !stopped;
+                                           },
+                                           &why);
     if (stopped)
         return QString();
-    if (QFileInfo(file.fileName()).size() == 0)
-        return QStringLiteral("The report cannot be written for the printer");
+    if (!written)
+        return QStringLiteral("The report cannot be written for the printer (%1)").arg(why);
     // The paper the document was laid out on.
     const QSize size = document.pageSize(); // tenths of a millimetre
     const QPageSize paper(QSizeF(size) / 10.0, QPageSize::Millimeter, QString(), QPageSize::FuzzyOrientationMatch);

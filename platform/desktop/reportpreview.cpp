@@ -11,6 +11,7 @@
 #include <QResizeEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QDir>
 #include <QPrintDialog>
 #include <QPrintEngine>
 #include <QPrinter>
@@ -278,37 +279,28 @@ void ReportPreview::print()
 
 void ReportPreview::printTo(QPrinter &printer)
 {
-    // A long report is laid out to its end first (the footers give the
-    // page count), then printed page by page; either can be cancelled.
-    QProgressDialog progress(tr("Laying out the pages..."), tr("Cancel"), 0, 0, this);
+    // Printed page by page as the pages are laid out; either can be
+    // cancelled.
+    QProgressDialog progress(tr("Printing..."), tr("Cancel"), 0, 0, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     const auto pagePrinted = [&](int done, int pages) {
         progress.setMaximum(pages);
-        progress.setValue(done);
-        progress.setLabelText(tr("Printing page %1 of %2...").arg(done).arg(pages));
+        progress.setValue(pages ? done : 0);
+        progress.setLabelText(pages ? tr("Printing page %1 of %2...").arg(done).arg(pages)
+                                    : tr("Printing page %1...").arg(done));
         return !progress.wasCanceled();
     };
     try {
         m_layout->stop();
-        while (!m_document->layOutMore(100)) {
-            progress.setLabelText(tr("Laying out the pages: %1 so far...").arg(m_document->pagesLaidOut()));
-            progress.setValue(0);
-            if (progress.wasCanceled()) {
-                updateStatus();
-                m_layout->start(0);
-                return;
-            }
-        }
-        if (m_toLast) {
-            m_toLast = false;
-            showPage(m_document->pagesLaidOut() - 1);
-        }
-        render();
-        updateStatus();
-        progress.setLabelText(tr("Printing..."));
         if (printer.outputFormat() == QPrinter::PdfFormat) {
-            m_document->paint(printer, pagePrinted);
+            QString why;
+            if (!m_document->writePdf(printer.outputFileName(), pagePrinted, &why)) {
+                progress.reset();
+                host().msgBox(QStringLiteral("The report cannot be written to %1 (%2)")
+                                  .arg(QDir::toNativeSeparators(printer.outputFileName()), why),
+                              Msg::OKOnly | Msg::Exclamation, App::instance().title());
+            }
         } else {
             // Handed to the print service here, so that a printer that
             // refuses the report is told rather than the report lost.
@@ -327,6 +319,16 @@ void ReportPreview::printTo(QPrinter &printer)
         }
     } catch (const RuntimeError &e) {
         failed(e.description());
+    }
+    // A print that was cancelled leaves the rest of the layout to the background.
+    if (m_document->complete()) {
+        if (m_toLast) {
+            m_toLast = false;
+            showPage(m_document->pagesLaidOut() - 1);
+        }
+        render();
+    } else if (!m_stopped) {
+        m_layout->start(0);
     }
     updateStatus();
 }

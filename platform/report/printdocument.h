@@ -7,7 +7,6 @@
 #include <QString>
 #include <functional>
 
-class QPagedPaintDevice;
 class QPainter;
 
 namespace vb {
@@ -22,14 +21,13 @@ public:
     virtual QString title() const = 0;
     // The number of pages; lays out the whole document first.
     virtual int pageCount() const = 0;
-    // Paints every page on a paged device (printer, PDF writer), starting
-    // a new device page for each page after the first. After each page,
-    // progress (when given) hears how many of how many are done; false
-    // from it stops the printing there.
+    // Writes the document as a PDF file page by page, laying the pages out
+    // as it goes. After each page, progress (when given) hears how many are
+    // done and of how many, 0 while the layout has not reached the end;
+    // false from it stops the writing there, the pages so far making the
+    // file. False when the file can't be written, with the reason in why.
     using Progress = std::function<bool(int done, int pages)>;
-    virtual void paint(QPagedPaintDevice &device, const Progress &progress = {}) const = 0;
-    // Writes the document as a PDF file; false when the file can't be written.
-    virtual bool writePdf(const QString &fileName) const = 0;
+    virtual bool writePdf(const QString &fileName, const Progress &progress = {}, QString *why = nullptr) const = 0;
 
     // Pages laid out so far, and whether that is all of them.
     virtual int pagesLaidOut() const = 0;

@@ -1,5 +1,6 @@
 #include "reportdocument.h"
 
+#include "pdfwriter.h"
 #include "textfit.h"
 
 #include "runtime/convert.h"
@@ -8,9 +9,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFont>
-#include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QRegularExpression>
 #include <limits>
 #include <optional>
@@ -501,17 +500,22 @@ void ReportDocument::paintPage(QPainter &p, int index) const
     const auto pg = page(index);
     if (!pg)
         return;
+    paintBody(p, *pg);
+    // A slip carries no page footer: it may be printed on stationery.
+    if (!pg->ticket)
+        paintFooter(p, index);
+}
+
+void ReportDocument::paintBody(QPainter &p, const Page &pg) const
+{
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setPen(Ink);
-    // A slip carries no page footer: it may be printed on stationery.
-    if (pg->ticket) {
-        paintTicketPage(p, *pg->ticket);
-    } else {
-        paintListPage(p, *pg);
-        paintFooter(p, index);
-    }
+    if (pg.ticket)
+        paintTicketPage(p, *pg.ticket);
+    else
+        paintListPage(p, pg);
     p.restore();
 }
 
@@ -716,6 +720,7 @@ void ReportDocument::paintFooter(QPainter &p, int page) const
 {
     const int left = SideMargin, width = pageSize().width() - 2 * SideMargin;
     const int y = pageSize().height() - BottomMargin - FooterHeight + 20;
+    p.save();
     p.setPen(QPen(Rule, 2));
     p.drawLine(left, y, left + width, y);
     p.setPen(Ink);
@@ -726,49 +731,47 @@ void ReportDocument::paintFooter(QPainter &p, int page) const
     cell(p, r, Qt::AlignRight | Qt::AlignVCenter,
          m_complete ? QStringLiteral("Page %1 of %2").arg(page + 1).arg(pagesLaidOut())
                     : QStringLiteral("Page %1").arg(page + 1));
+    p.restore();
 }
 
 // ---- devices ----------------------------------------------------------------------
 
-void ReportDocument::paint(QPagedPaintDevice &device, const Progress &progress) const
+bool ReportDocument::writePdf(const QString &fileName, const Progress &progress, QString *why) const
 {
-    // The count first, for the footers; then each page laid out again,
-    // painted and dropped.
-    const int pages = pageCount();
-    device.setPageSize(QPageSize(QPageSize::A4));
-    device.setPageOrientation(m_def.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    device.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-    QPainter p;
-    if (!p.begin(&device))
-        return;
-    // The page drawn whole; a printer that keeps margins has its origin
-    // inside them, so the page is moved back by the margin.
-    const int dpi = device.logicalDpiX();
-    const QPageLayout layout = device.pageLayout();
-    const QRect full = layout.fullRectPixels(dpi);
-    const QRect inner = layout.paintRectPixels(dpi);
-    for (int i = 0; i < pages; ++i) {
-        if (i > 0)
-            device.newPage();
-        p.setViewport(QRect(full.topLeft() - inner.topLeft(), full.size()));
-        p.setWindow(QRect(QPoint(0, 0), pageSize()));
-        paintPage(p, i);
-        if (progress && !progress(i + 1, pages))
-            break;
+    // One pass: each page is laid out, painted and dropped. While the page
+    // count is not known yet, a page's footer (which gives it) is kept back
+    // and painted after the last page.
+    PdfWriter pdf(fileName, pageSize(), title(), QStringLiteral("Varnock report engine"));
+    if (pdf.error().isEmpty()) {
+        std::vector<std::pair<int, int>> later; // page, kept part
+        QPainter p(&pdf);
+        for (int i = 0;; ++i) {
+            const auto pg = page(i);
+            if (!pg)
+                break;
+            if (i > 0)
+                pdf.newPage();
+            paintBody(p, *pg);
+            if (!pg->ticket) {
+                if (m_complete)
+                    paintFooter(p, i);
+                else
+                    later.emplace_back(i, pdf.keepPart());
+            }
+            if (progress && !progress(i + 1, m_complete ? pagesLaidOut() : 0))
+                break;
+        }
+        for (const auto &[index, part] : later) {
+            pdf.beginPart(part);
+            paintFooter(p, index);
+            pdf.endPart();
+        }
+        p.end();
     }
-    p.end();
-}
-
-bool ReportDocument::writePdf(const QString &fileName) const
-{
-    {
-        QPdfWriter pdf(fileName);
-        pdf.setResolution(300);
-        pdf.setTitle(title());
-        pdf.setCreator(QStringLiteral("Varnock report engine"));
-        paint(pdf);
-    }
-    return QFileInfo(fileName).size() > 0;
+    const bool written = pdf.finish();
+    if (!written && why)
+        *why = pdf.error();
+    return written;
 }
 
 QImage ReportDocument::pageImage(int page, int dpi) const

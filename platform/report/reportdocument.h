@@ -43,8 +43,7 @@ public:
     // The number of pages; lays out the rest of the report first.
     int pageCount() const override;
     // Streams the pages: each is laid out, painted and dropped.
-    void paint(QPagedPaintDevice &device, const Progress &progress = {}) const override;
-    bool writePdf(const QString &fileName) const override;
+    bool writePdf(const QString &fileName, const Progress &progress = {}, QString *why = nullptr) const override;
 
     int pagesLaidOut() const override;
     bool complete() const override { return m_complete; }
@@ -96,6 +95,7 @@ private:
     Ticket ticketOf(const QVariantList *row) const;
     QString expand(const QString &text, const QVariantList *row) const;
     int column(const QString &name) const;
+    void paintBody(QPainter &p, const Page &page) const;
     void paintListPage(QPainter &p, const Page &page) const;
     void paintTicketPage(QPainter &p, const Ticket &t) const;
     void paintFooter(QPainter &p, int page) const;

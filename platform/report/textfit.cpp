@@ -1,5 +1,7 @@
 #include "textfit.h"
 
+#include "pdfwriter.h"
+
 #include <QFontMetricsF>
 #include <QHash>
 #include <QPainter>
@@ -100,6 +102,7 @@ namespace {
 struct Shaped {
     QTextLayout layout;
     qreal width = 0, height = 0;
+    mutable std::unique_ptr<PdfText> pdf; // its glyphs for a PDF, once one is written
 };
 
 // The texts shaped so far, by font; a report uses a dozen fonts or so.
@@ -181,7 +184,13 @@ void drawLine(QPainter &p, const QRectF &r, int flags, const QString &text)
         xoff = (r.width() - advance) / 2;
     else
         xoff = 0;
-    line.draw(&p, QPointF(r.x() + xoff, r.y() + yoff));
+    if (PdfWriter *pdf = PdfWriter::of(p)) {
+        if (!s.pdf)
+            s.pdf = pdfText(line, s.layout.text());
+        pdf->drawText(p, QPointF(r.x() + xoff, r.y() + yoff), *s.pdf);
+    } else {
+        line.draw(&p, QPointF(r.x() + xoff, r.y() + yoff));
+    }
     if (clip)
         p.restore();
 }

@@ -12,7 +12,7 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QPagedPaintDevice>
+#include <QPdfWriter>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrintDialog>
@@ -30,19 +30,20 @@ class Sheets : public PrintDocument
 public:
     QString title() const override { return QStringLiteral("Date wise Report"); }
     int pageCount() const override { return 2; }
-    void paint(QPagedPaintDevice &device, const Progress &progress) const override
+    bool writePdf(const QString &fileName, const Progress &progress, QString *) const override
     {
-        device.setPageSize(QPageSize(QPageSize::A4));
-        QPainter p(&device);
+        QPdfWriter pdf(fileName);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        QPainter p(&pdf);
         for (int i = 0; i < 2; ++i) {
             if (i > 0)
-                device.newPage();
+                pdf.newPage();
             p.drawText(QPoint(100, 100), QStringLiteral("Page %1").arg(i + 1));
             if (progress && !progress(i + 1, 2))
                 break;
         }
+        return true;
     }
-    bool writePdf(const QString &) const override { return false; }
     int pagesLaidOut() const override { return 2; }
     bool complete() const override { return true; }
     bool layOutMore(int) const override { return true; }

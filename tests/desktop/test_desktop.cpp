@@ -37,7 +37,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QFileInfo>
-#include <QPagedPaintDevice>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -1176,13 +1175,7 @@ class OnePage : public PrintDocument
 public:
     QString title() const { return QStringLiteral("Date wise Report"); }
     int pageCount() const { return 1; }
-    void paint(QPagedPaintDevice &device) const { paint(device, {}); }
-    void paint(QPagedPaintDevice &device, const std::function<bool(int, int)> &) const
-    {
-        QPainter p(&device);
-        p.drawText(QPoint(100, 100), QStringLiteral("Ticket 1"));
-    }
-    bool writePdf(const QString &) const { return false; }
+    bool writePdf(const QString &, const Progress &, QString *) const { return false; }
     int pagesLaidOut() const { return 1; }
     bool complete() const { return true; }
     bool layOutMore(int) const { return true; }

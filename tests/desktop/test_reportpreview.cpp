@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -34,20 +35,22 @@ public:
         m_laid = m_pages;
         return m_pages;
     }
-    // Every page on the device, a new device page for each after the first.
-    void paint(QPagedPaintDevice &device, const Progress &progress) const override
+    // Every page in a PDF file, laid out as it is written, as a long report is.
+    bool writePdf(const QString &fileName, const Progress &progress, QString *) const override
     {
-        QPainter p(&device);
-        for (int page = 0; page < pageCount(); ++page) {
+        QPdfWriter pdf(fileName);
+        QPainter p(&pdf);
+        for (int page = 0; page < m_pages; ++page) {
             if (page > 0)
-                device.newPage();
+                pdf.newPage();
+            m_laid = std::max(m_laid, page + 1);
             p.setWindow(QRect(QPoint(0, 0), pageSize()));
             paintPage(p, page);
-            if (progress && !progress(page + 1, m_pages))
+            if (progress && !progress(page + 1, complete() ? m_pages : 0))
                 break;
         }
+        return true;
     }
-    bool writePdf(const QString &) const override { return false; }
     int pagesLaidOut() const override { return m_laid; }
     bool complete() const override { return m_laid == m_pages; }
     bool layOutMore(int) const override
@@ -175,7 +178,7 @@ TEST_F(Preview, PrintsTheWholeReportToAPdfFile)
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(dir.filePath("report.pdf"));
-    // The rest of the report is laid out first, for the page count.
+    // The rest of the report is laid out as it is printed.
     preview->printTo(printer);
     EXPECT_TRUE(doc->complete());
     EXPECT_EQ(status(*preview), "Page 1 of 120");

@@ -12,6 +12,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
 #include <QRegularExpression>
 
 using namespace vb;
@@ -165,6 +166,102 @@ TEST_F(Engine, ManyTicketsRunOverSeveralPages)
     ASSERT_TRUE(doc->writePdf(pdf));
     EXPECT_EQ(pdfPages(pdf), 3);
     EXPECT_GT(inked(doc->pageImage(2, 60)), 0.002);
+}
+
+// What a tool of poppler's prints about a PDF file.
+QString poppler(const QString &tool, const QStringList &arguments)
+{
+    QProcess run;
+    run.start(tool, arguments);
+    if (!run.waitForFinished(60000) || run.exitCode() != 0)
+        ADD_FAILURE() << tool.toStdString() << " failed: " << run.readAllStandardError().toStdString();
+    return QString::fromUtf8(run.readAllStandardOutput());
+}
+
+// Pages written before the page count was known have it in their footers
+// all the same; the text reads back from the file, in fonts embedded as
+// subsets; and a page looks as the same page painted on the screen.
+TEST_F(Engine, APdfReadsBackAndLooksAsThePagesOnScreen)
+{
+    for (int n = 10; n < 62; ++n)
+        ticket(n, "GJ17TT4521", "Coal", "Halol Ready Mix", "Western Coalfields Agency", 20000 + n, 6250);
+    auto doc = document("list.rpt");
+    ASSERT_FALSE(doc->complete());
+    const QString pdf = m_dir.filePath("long.pdf");
+    std::vector<std::pair<int, int>> told;
+    ASSERT_TRUE(doc->writePdf(pdf, [&](int done, int pages) {
+        told.emplace_back(done, pages);
+        return true;
+    }));
+    EXPECT_EQ(told, (std::vector<std::pair<int, int>>{{1, 0}, {2, 0}, {3, 3}}));
+    EXPECT_TRUE(doc->complete());
+
+    const QString text = poppler("pdftotext", {"-layout", pdf, "-"});
+    for (const char *expected : {"Page 1 of 3", "Page 2 of 3", "Page 3 of 3", "Printed on 05/03/2024 10:30",
+                                 "Grand Total (60 tickets)", "GJ17TT4521", "Western Coalfields Agency", "Test Report"})
+        EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected << " not in:\n" << text.toStdString();
+    EXPECT_EQ(text.count(QStringLiteral("GJ17TT4521")), 52 + 2) << "each of the tickets once"; // and tickets 1 and 3
+    EXPECT_TRUE(poppler("pdfinfo", {pdf}).contains(QRegularExpression("Title:\\s+Test Report")));
+    const QStringList fonts = poppler("pdffonts", {pdf}).split('\n', Qt::SkipEmptyParts).mid(2);
+    ASSERT_FALSE(fonts.isEmpty());
+    for (const QString &font : fonts)
+        EXPECT_TRUE(font.contains(QRegularExpression("^[A-Z]{6}\\+DejaVuSans\\S* +CID TrueType +Identity-H +yes yes yes")))
+            << font.toStdString();
+
+    // Each page as poppler draws it from the file, beside the same page
+    // painted on the screen, both in cells of about 2.5 mm: where either
+    // has ink, both mostly have (poppler smooths the letters' edges its own
+    // way); a text out of place or missing makes them as far apart as two
+    // different pages.
+    auto blurred = [](QImage image) {
+        image = image.convertToFormat(QImage::Format_Grayscale8);
+        return image.scaled(image.width() / 6, image.height() / 6, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    };
+    auto apart = [](const QImage &a, const QImage &b) {
+        int either = 0, one = 0;
+        for (int y = 0; y < std::min(a.height(), b.height()); ++y)
+            for (int x = 0; x < std::min(a.width(), b.width()); ++x) {
+                const bool inkA = qGray(a.pixel(x, y)) < 235, inkB = qGray(b.pixel(x, y)) < 235;
+                either += inkA || inkB;
+                one += inkA != inkB;
+            }
+        return double(one) / std::max(either, 1);
+    };
+    std::vector<QImage> paper, screen;
+    for (int page : {0, 2}) {
+        const QString base = m_dir.filePath(QStringLiteral("page%1").arg(page));
+        poppler("pdftoppm", {"-r", "60", "-gray", "-singlefile", "-f", QString::number(page + 1), "-l",
+                             QString::number(page + 1), "-png", pdf, base});
+        paper.push_back(blurred(QImage(base + ".png")));
+        screen.push_back(blurred(doc->pageImage(page, 60)));
+        ASSERT_FALSE(paper.back().isNull());
+        ASSERT_LE(std::abs(paper.back().width() - screen.back().width()), 1);
+        ASSERT_LE(std::abs(paper.back().height() - screen.back().height()), 1);
+    }
+    const double otherPage = apart(screen[0], screen[1]);
+    for (size_t i = 0; i < paper.size(); ++i)
+        EXPECT_LT(apart(paper[i], screen[i]), otherPage / 2) << "page " << (i ? 3 : 1) << ", another page "
+                                                               << otherPage;
+}
+
+// A writing stopped from its progress leaves a file of the pages so far,
+// their footers without the count that was never reached; a file that
+// can't be written says why.
+TEST_F(Engine, APdfStoppedHalfwayHoldsThePagesSoFarAndAnUnwritableOneSaysWhy)
+{
+    for (int n = 10; n < 62; ++n)
+        ticket(n, "GJ17TT4521", "Coal", "Halol Ready Mix", "Western Coalfields Agency", 20000 + n, 6250);
+    const QString pdf = m_dir.filePath("stopped.pdf");
+    ASSERT_TRUE(document("list.rpt")->writePdf(pdf, [](int done, int) { return done < 2; }));
+    EXPECT_EQ(pdfPages(pdf), 2);
+    EXPECT_TRUE(poppler("pdfinfo", {pdf}).contains(QRegularExpression("Pages:\\s+2\\n")));
+    const QString text = poppler("pdftotext", {"-layout", pdf, "-"});
+    EXPECT_TRUE(text.contains(QRegularExpression("Page 2\\s*\\n"))) << text.toStdString();
+    EXPECT_FALSE(text.contains("Page 3"));
+
+    QString why;
+    EXPECT_FALSE(document("list.rpt")->writePdf(m_dir.filePath("no such folder/report.pdf"), {}, &why));
+    EXPECT_FALSE(why.isEmpty());
 }
 
 TEST_F(Engine, EmptySelectionPrintsOnePageSayingSo)
