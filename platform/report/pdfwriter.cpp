@@ -1,5 +1,6 @@
 #include "pdfwriter.h"
 
+#include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QHash>
 #include <QPaintEngine>
@@ -10,6 +11,7 @@
 #include <QThread>
 #include <QtEndian>
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <climits>
@@ -531,7 +533,7 @@ struct PdfWriter::Private {
 
     // The glyphs used of each font, and the letters they stand for.
     struct FontUse {
-        std::vector<bool> glyphs;
+        std::vector<bool> glyphs, lettered;
         QHash<quint32, QString> letters;
     };
     std::map<int, FontUse> fonts;
@@ -886,6 +888,117 @@ void PdfWriter::drawText(const QPainter &p, const QPointF &at, const PdfText &t)
         d->content += "Q\n";
         d->forgetState();
     }
+}
+
+namespace {
+
+// A font as plain texts use it: the glyphs and advances of the signs.
+struct PlainFont {
+    QFont font;
+    int index = -1;
+    double size = 0, ascent = 0, descent = 0;
+    std::array<quint16, 128> glyph{};
+    std::array<double, 128> advance{};
+};
+
+bool plainSign(char16_t c)
+{
+    return (c >= u'0' && c <= u'9') || c == u' ' || c == u'/' || c == u':' || c == u'.' || c == u',' || c == u'-';
+}
+
+const PlainFont *plainFont(const QFont &f)
+{
+    static std::vector<PlainFont> fonts;
+    static size_t last = 0;
+    if (last < fonts.size() && fonts[last].font == f)
+        return fonts[last].index < 0 ? nullptr : &fonts[last];
+    for (last = 0; last < fonts.size(); ++last)
+        if (fonts[last].font == f)
+            return fonts[last].index < 0 ? nullptr : &fonts[last];
+    PlainFont pf;
+    pf.font = f;
+    const QRawFont raw = QRawFont::fromFont(f);
+    if (raw.isValid()) {
+        pf.index = fontIndex(raw);
+        const KnownFont &k = knownFonts()[size_t(pf.index)];
+        pf.size = raw.pixelSize();
+        const QFontMetricsF metrics(f);
+        pf.ascent = metrics.ascent();
+        pf.descent = metrics.descent();
+        for (char16_t c = 0; c < 128; ++c) {
+            if (!plainSign(c))
+                continue;
+            const QList<quint32> g = raw.glyphIndexesForString(QString(QChar(c)));
+            if (g.size() != 1 || g[0] == 0 || !k.embeddable) {
+                pf.index = -1;
+                break;
+            }
+            pf.glyph[c] = quint16(g[0]);
+            pf.advance[c] = advanceOf(k, g[0]) * pf.size / k.unitsPerEm;
+        }
+    }
+    fonts.push_back(pf);
+    return fonts.back().index < 0 ? nullptr : &fonts.back();
+}
+
+} // namespace
+
+bool PdfWriter::drawPlain(const QPainter &p, const QRectF &r, int flags, const QString &text)
+{
+    double width = 0;
+    for (QChar c : text) {
+        if (!plainSign(c.unicode()))
+            return false;
+    }
+    const PlainFont *f = plainFont(p.font());
+    if (!f || text.isEmpty())
+        return false;
+    for (QChar c : text)
+        width += f->advance[c.unicode()];
+    const double height = f->ascent + f->descent;
+    if (width > r.width() || height > r.height())
+        return false;
+    QTransform m = p.combinedTransform();
+    if (!m.isIdentity() || p.hasClipping())
+        return false;
+    double x = r.x(), y = r.y();
+    if (flags & Qt::AlignRight)
+        x += r.width() - width;
+    else if (flags & Qt::AlignHCenter)
+        x += (r.width() - width) / 2;
+    if (flags & Qt::AlignBottom)
+        y += r.height() - height;
+    else if (flags & Qt::AlignVCenter)
+        y += (r.height() - height) / 2;
+
+    Private::FontUse &use = d->fonts[f->index];
+    if (use.glyphs.size() < 0x10000) {
+        use.glyphs.resize(0x10000);
+        use.lettered.resize(0x10000);
+    }
+    d->text();
+    d->setFill(p.pen().color().rgb());
+    if (d->font != f->index || d->fontSize != f->size) {
+        d->font = f->index;
+        d->fontSize = f->size;
+        d->content += "/F" + QByteArray::number(f->index) + ' ';
+        put(d->content, f->size);
+        d->content += "Tf\n";
+    }
+    d->content += "1 0 0 -1 ";
+    put(d->content, x), put(d->content, y + f->ascent);
+    d->content += "Tm [<";
+    for (QChar c : text) {
+        const quint16 g = f->glyph[c.unicode()];
+        putHex4(d->content, g);
+        if (!use.lettered[g]) {
+            use.glyphs[g] = true;
+            use.lettered[g] = true;
+            use.letters.insert(g, QString(c));
+        }
+    }
+    d->content += ">]TJ\n";
+    return true;
 }
 
 bool PdfEngine::begin(QPaintDevice *)

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QPaintDevice>
 #include <QPointF>
+#include <QRectF>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -71,6 +72,11 @@ public:
 
     // Draws a prepared text with its first line's top left at the given place.
     void drawText(const QPainter &painter, const QPointF &at, const PdfText &text);
+    // Draws a text of digits and signs (a number, a date, a time), which a
+    // font sets letter by letter, in the painter's font on one line of a box
+    // as drawText would, without shaping it; false, drawing nothing, for
+    // any other text or one the box does not hold.
+    bool drawPlain(const QPainter &painter, const QRectF &box, int flags, const QString &text);
     // The writer a painter paints on, or null when it paints on anything else.
     static PdfWriter *of(const QPainter &painter);
 

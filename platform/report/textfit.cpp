@@ -160,6 +160,9 @@ void drawLine(QPainter &p, const QRectF &r, int flags, const QString &text)
 {
     if (text.isEmpty())
         return;
+    // Numbers and dates, most of a long report's texts, go to a PDF unshaped.
+    if (PdfWriter *pdf = PdfWriter::of(p); pdf && pdf->drawPlain(p, r, flags, text))
+        return;
     const Shaped &s = shaped(p.font(), p.device() ? p.device()->logicalDpiY() : 0, text);
     qreal xoff = 0, yoff = 0;
     if (flags & Qt::AlignBottom)
