@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPrintDialog>
 #include <QPrintEngine>
 #include <QPrinter>
@@ -284,7 +285,14 @@ void ReportPreview::printTo(QPrinter &printer)
     QProgressDialog progress(tr("Printing..."), tr("Cancel"), 0, 0, this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
+    // Told ten times a second: the window is kept up to date (and Cancel
+    // heard) without costing the pages of a long report their speed.
+    QElapsedTimer told;
+    told.start();
     const auto pagePrinted = [&](int done, int pages) {
+        if (told.elapsed() < 100 && done != pages)
+            return true;
+        told.restart();
         progress.setMaximum(pages);
         progress.setValue(pages ? done : 0);
         progress.setLabelText(pages ? tr("Printing page %1 of %2...").arg(done).arg(pages)
