@@ -225,7 +225,15 @@ int lineCount(const QFont &f, qreal width, const QString &text)
 // The distance from one line of a value to the next.
 int lineStep(const QFont &f)
 {
-    return qCeil(QFontMetricsF(f).lineSpacing());
+    // Asked for every value of a report, in a few fonts: measured once each.
+    static std::vector<std::pair<QFont, int>> known;
+    for (const auto &[font, step] : known)
+        if (font == f)
+            return step;
+    if (known.size() > 64)
+        known.clear();
+    known.emplace_back(f, qCeil(QFontMetricsF(f).lineSpacing()));
+    return known.back().second;
 }
 
 // Draws a value in a box one line high, going on below it in further lines
