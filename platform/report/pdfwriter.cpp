@@ -680,6 +680,25 @@ struct PdfWriter::Private {
         }
     }
 
+    // Paints a shape whose outline ops() gives: filled with the painter's
+    // brush, drawn with its pen.
+    template <typename Ops>
+    void paintShape(const QPainter &p, Ops ops, bool evenOdd = false)
+    {
+        const bool fill = p.brush().style() != Qt::NoBrush, stroke = p.pen().style() != Qt::NoPen;
+        if (!fill && !stroke)
+            return;
+        const bool saved = enter(p);
+        graphics();
+        if (fill)
+            setFill(p.brush().color().rgb());
+        if (stroke)
+            setPen(p.pen());
+        ops();
+        content += fill && stroke ? (evenOdd ? "B*\n" : "B\n") : fill ? (evenOdd ? "f*\n" : "f\n") : "S\n";
+        leave(saved);
+    }
+
     void beginPage()
     {
         open = true;
@@ -1037,41 +1056,19 @@ void PdfEngine::drawLines(const QLineF *lines, int count)
 void PdfEngine::drawRects(const QRectF *rects, int count)
 {
     auto &d = *m_writer.d;
-    const QPainter &p = *painter();
-    const bool fill = p.brush().style() != Qt::NoBrush, stroke = p.pen().style() != Qt::NoPen;
-    if (!fill && !stroke)
-        return;
-    const bool saved = d.enter(p);
-    d.graphics();
-    if (fill)
-        d.setFill(p.brush().color().rgb());
-    if (stroke)
-        d.setPen(p.pen());
-    for (int i = 0; i < count; ++i) {
-        put(d.content, rects[i].x()), put(d.content, rects[i].y());
-        put(d.content, rects[i].width()), put(d.content, rects[i].height()), d.content += "re\n";
-    }
-    d.content += fill && stroke ? "B\n" : fill ? "f\n" : "S\n";
-    d.leave(saved);
+    d.paintShape(*painter(), [&] {
+        for (int i = 0; i < count; ++i) {
+            put(d.content, rects[i].x()), put(d.content, rects[i].y());
+            put(d.content, rects[i].width()), put(d.content, rects[i].height()), d.content += "re\n";
+        }
+    });
 }
 
 void PdfEngine::drawPath(const QPainterPath &path)
 {
     auto &d = *m_writer.d;
-    const QPainter &p = *painter();
-    const bool fill = p.brush().style() != Qt::NoBrush, stroke = p.pen().style() != Qt::NoPen;
-    if ((!fill && !stroke) || path.isEmpty())
-        return;
-    const bool saved = d.enter(p);
-    d.graphics();
-    if (fill)
-        d.setFill(p.brush().color().rgb());
-    if (stroke)
-        d.setPen(p.pen());
-    d.content += pathOps(path);
-    const bool evenOdd = path.fillRule() == Qt::OddEvenFill;
-    d.content += fill && stroke ? (evenOdd ? "B*\n" : "B\n") : fill ? (evenOdd ? "f*\n" : "f\n") : "S\n";
-    d.leave(saved);
+    if (!path.isEmpty())
+        d.paintShape(*painter(), [&] { d.content += pathOps(path); }, path.fillRule() == Qt::OddEvenFill);
 }
 
 void PdfEngine::drawPolygon(const QPointF *points, int count, PolygonDrawMode mode)
