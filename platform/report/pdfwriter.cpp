@@ -21,7 +21,6 @@
 #include <deque>
 #include <map>
 #include <mutex>
-#include <set>
 #include <thread>
 
 namespace vb::report {
@@ -788,11 +787,6 @@ PdfWriter::~PdfWriter()
 QString PdfWriter::error() const
 {
     return d->error;
-}
-
-int PdfWriter::pages() const
-{
-    return int(d->pageObjects.size()) + (d->open ? 1 : 0);
 }
 
 QPaintEngine *PdfWriter::paintEngine() const

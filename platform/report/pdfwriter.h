@@ -68,7 +68,6 @@ public:
     // Ends the painting (the painter must be ended) and writes the rest of
     // the file; false with error() set when it could not be written.
     bool finish();
-    int pages() const;
 
     // Draws a prepared text with its first line's top left at the given place.
     void drawText(const QPainter &painter, const QPointF &at, const PdfText &text);
