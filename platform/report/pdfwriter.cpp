@@ -329,11 +329,11 @@ public:
     void flush() { writeReady(true); }
 
 private:
+    // Only the thread that took a stream touches it until it is done.
     static void pack(Stream &s)
     {
         s.packed = qCompress(s.data, 3); // zlib's stream after Qt's 4-byte length
         s.data.clear();
-        s.done = true;
     }
     void work()
     {
@@ -347,11 +347,9 @@ private:
                 s = std::move(m_todo.front());
                 m_todo.pop_front();
             }
-            QByteArray packed = qCompress(s->data, 3);
+            pack(*s);
             {
                 std::lock_guard lock(m_mutex);
-                s->packed = std::move(packed);
-                s->data.clear();
                 s->done = true;
             }
             m_doneOne.notify_all();
