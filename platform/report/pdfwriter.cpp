@@ -100,12 +100,13 @@ struct KnownFont {
     QByteArray name; // PostScript-like: "DejaVuSans-Bold"
 };
 
-// Prepared texts are kept by the report's text cache, so this list is only
-// ever added to, from the thread that paints.
+// The fonts of the thread that paints: a font is that thread's, and the
+// prepared texts kept by the report's text cache name them by number.
+thread_local std::vector<KnownFont> threadFonts;
+
 std::vector<KnownFont> &knownFonts()
 {
-    static std::vector<KnownFont> fonts;
-    return fonts;
+    return threadFonts;
 }
 
 int fontIndex(const QRawFont &raw)
@@ -917,10 +918,12 @@ bool plainSign(char16_t c)
     return (c >= u'0' && c <= u'9') || c == u' ' || c == u'/' || c == u':' || c == u'.' || c == u',' || c == u'-';
 }
 
+thread_local std::vector<PlainFont> plainFonts;
+
 const PlainFont *plainFont(const QFont &f)
 {
-    static std::vector<PlainFont> fonts;
-    static size_t last = 0;
+    std::vector<PlainFont> &fonts = plainFonts;
+    thread_local size_t last = 0;
     if (last < fonts.size() && fonts[last].font == f)
         return fonts[last].index < 0 ? nullptr : &fonts[last];
     for (last = 0; last < fonts.size(); ++last)
@@ -953,6 +956,12 @@ const PlainFont *plainFont(const QFont &f)
 }
 
 } // namespace
+
+void PdfWriter::forgetFonts()
+{
+    plainFonts.clear();
+    threadFonts.clear();
+}
 
 bool PdfWriter::drawPlain(const QPainter &p, const QRectF &r, int flags, const QString &text)
 {

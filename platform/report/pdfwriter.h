@@ -8,6 +8,9 @@
 // painted; the file is written in page order. A page may keep a part open
 // that is painted after the last page (a footer that gives the page count).
 //
+// A writer is painted and finished on one thread: the fonts it embeds are
+// that thread's.
+//
 // Units: the device is the page in tenths of a millimetre, 254 dots an inch.
 #include <QByteArray>
 #include <QFile>
@@ -78,6 +81,8 @@ public:
     bool drawPlain(const QPainter &painter, const QRectF &box, int flags, const QString &text);
     // The writer a painter paints on, or null when it paints on anything else.
     static PdfWriter *of(const QPainter &painter);
+    // Drops the fonts that this thread has taken for writers (see forgetTexts).
+    static void forgetFonts();
 
     QPaintEngine *paintEngine() const override;
 

@@ -11,7 +11,10 @@
 #include <QFont>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QThread>
+#include <condition_variable>
 #include <limits>
+#include <mutex>
 #include <optional>
 
 namespace vb::report {
@@ -503,7 +506,7 @@ void ReportDocument::paintPage(QPainter &p, int index) const
     paintBody(p, *pg);
     // A slip carries no page footer: it may be printed on stationery.
     if (!pg->ticket)
-        paintFooter(p, index);
+        paintFooter(p, index, m_complete ? pagesLaidOut() : 0);
 }
 
 void ReportDocument::paintBody(QPainter &p, const Page &pg) const
@@ -716,7 +719,7 @@ void ReportDocument::paintTicketPage(QPainter &p, const Ticket &t) const
     }
 }
 
-void ReportDocument::paintFooter(QPainter &p, int page) const
+void ReportDocument::paintFooter(QPainter &p, int page, int pages) const
 {
     const int left = SideMargin, width = pageSize().width() - 2 * SideMargin;
     const int y = pageSize().height() - BottomMargin - FooterHeight + 20;
@@ -729,8 +732,7 @@ void ReportDocument::paintFooter(QPainter &p, int page) const
     cell(p, r, Qt::AlignLeft | Qt::AlignVCenter,
          QStringLiteral("Printed on %1").arg(m_printedAt.toString(QStringLiteral("dd/MM/yyyy hh:mm"))));
     cell(p, r, Qt::AlignRight | Qt::AlignVCenter,
-         m_complete ? QStringLiteral("Page %1 of %2").arg(page + 1).arg(pagesLaidOut())
-                    : QStringLiteral("Page %1").arg(page + 1));
+         pages ? QStringLiteral("Page %1 of %2").arg(page + 1).arg(pages) : QStringLiteral("Page %1").arg(page + 1));
     p.restore();
 }
 
@@ -738,37 +740,93 @@ void ReportDocument::paintFooter(QPainter &p, int page) const
 
 bool ReportDocument::writePdf(const QString &fileName, const Progress &progress, QString *why) const
 {
-    // One pass: each page is laid out, painted and dropped. While the page
-    // count is not known yet, a page's footer (which gives it) is kept back
-    // and painted after the last page.
+    // One pass: each page is laid out here and painted on a thread of its
+    // own while the next pages are laid out; a few pages at most wait
+    // between the two. While the page count is not known yet, a page's
+    // footer (which gives it) is kept back and painted after the last page.
     PdfWriter pdf(fileName, pageSize(), title(), QStringLiteral("Varnock report engine"));
-    if (pdf.error().isEmpty()) {
-        std::vector<std::pair<int, int>> later; // page, kept part
-        QPainter p(&pdf);
+    if (!pdf.error().isEmpty()) {
+        if (why)
+            *why = pdf.error();
+        return false;
+    }
+    struct Laid {
+        int index;
+        std::shared_ptr<const Page> page;
+        int pages; // 0 while not known
+    };
+    constexpr size_t Waiting = 16;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<Laid> laid;
+    bool ended = false;
+    int pages = 0;
+    bool written = false;
+
+    std::unique_ptr<QThread> painter(QThread::create([&] {
+        {
+            std::vector<std::pair<int, int>> later; // page, kept part
+            QPainter p(&pdf);
+            for (;;) {
+                Laid next;
+                {
+                    std::unique_lock lock(mutex);
+                    changed.wait(lock, [&] { return !laid.empty() || ended; });
+                    if (laid.empty())
+                        break;
+                    next = std::move(laid.front());
+                    laid.pop_front();
+                }
+                changed.notify_all();
+                if (next.index > 0)
+                    pdf.newPage();
+                paintBody(p, *next.page);
+                if (!next.page->ticket) {
+                    if (next.pages)
+                        paintFooter(p, next.index, next.pages);
+                    else
+                        later.emplace_back(next.index, pdf.keepPart());
+                }
+            }
+            for (const auto &[index, part] : later) {
+                pdf.beginPart(part);
+                paintFooter(p, index, pages);
+                pdf.endPart();
+            }
+        }
+        written = pdf.finish();
+        forgetTexts();
+    }));
+    const auto end = [&] {
+        {
+            std::lock_guard lock(mutex);
+            ended = true;
+            pages = m_complete ? pagesLaidOut() : 0;
+        }
+        changed.notify_all();
+        painter->wait();
+    };
+    painter->start();
+    try {
         for (int i = 0;; ++i) {
-            const auto pg = page(i);
+            auto pg = page(i);
             if (!pg)
                 break;
-            if (i > 0)
-                pdf.newPage();
-            paintBody(p, *pg);
-            if (!pg->ticket) {
-                if (m_complete)
-                    paintFooter(p, i);
-                else
-                    later.emplace_back(i, pdf.keepPart());
+            const int known = m_complete ? pagesLaidOut() : 0;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return laid.size() < Waiting; });
+                laid.push_back({i, std::move(pg), known});
             }
-            if (progress && !progress(i + 1, m_complete ? pagesLaidOut() : 0))
+            changed.notify_all();
+            if (progress && !progress(i + 1, known))
                 break;
         }
-        for (const auto &[index, part] : later) {
-            pdf.beginPart(part);
-            paintFooter(p, index);
-            pdf.endPart();
-        }
-        p.end();
+    } catch (...) {
+        end();
+        throw;
     }
-    const bool written = pdf.finish();
+    end();
     if (!written && why)
         *why = pdf.error();
     return written;

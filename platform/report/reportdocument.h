@@ -98,7 +98,8 @@ private:
     void paintBody(QPainter &p, const Page &page) const;
     void paintListPage(QPainter &p, const Page &page) const;
     void paintTicketPage(QPainter &p, const Ticket &t) const;
-    void paintFooter(QPainter &p, int page) const;
+    // The footer of a page of a report of so many pages (0: not known yet).
+    void paintFooter(QPainter &p, int page, int pages) const;
     int headerHeight() const;
     void paintHeader(QPainter &p, int &y) const;
 

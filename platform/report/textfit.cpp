@@ -27,7 +27,7 @@ qreal textWidth(const QFont &f, const QString &text, qreal room)
         bool bold;
         std::array<qreal, TableSize> advance;
     };
-    static std::vector<Widths> tables;
+    thread_local std::vector<Widths> tables;
     auto table = std::find_if(tables.begin(), tables.end(), [&](const Widths &w) {
         return w.pixelSize == f.pixelSize() && w.bold == f.bold();
     });
@@ -53,7 +53,7 @@ qreal textWidth(const QFont &f, const QString &text, qreal room)
     if (inTable && sum + 1 < room)
         return sum;
 
-    static QHash<QString, qreal> known;
+    thread_local QHash<QString, qreal> known;
     const QString key = QString::number(f.pixelSize()) + (f.bold() ? u'b' : u'n') + text;
     auto it = known.constFind(key);
     if (it != known.constEnd())
@@ -112,10 +112,14 @@ struct ShapedInFont {
     QHash<QString, std::shared_ptr<Shaped>> texts;
 };
 
+// Each thread that paints keeps its own: a text is shaped in the fonts of
+// the thread that draws it.
+thread_local std::vector<ShapedInFont> shapedFonts;
+
 const Shaped &shaped(const QFont &f, int dpi, const QString &text)
 {
-    static std::vector<ShapedInFont> fonts;
-    static size_t last = 0;
+    std::vector<ShapedInFont> &fonts = shapedFonts;
+    thread_local size_t last = 0;
     if (last >= fonts.size() || fonts[last].dpi != dpi || fonts[last].font != f) {
         last = 0;
         while (last < fonts.size() && (fonts[last].dpi != dpi || fonts[last].font != f))
@@ -222,11 +226,15 @@ int lineCount(const QFont &f, qreal width, const QString &text)
     return int(fitted(f, width, text).lines.size());
 }
 
+namespace {
+thread_local std::vector<std::pair<QFont, int>> lineSteps;
+} // namespace
+
 // The distance from one line of a value to the next.
 int lineStep(const QFont &f)
 {
     // Asked for every value of a report, in a few fonts: measured once each.
-    static std::vector<std::pair<QFont, int>> known;
+    std::vector<std::pair<QFont, int>> &known = lineSteps;
     for (const auto &[font, step] : known)
         if (font == f)
             return step;
@@ -250,6 +258,13 @@ int wrappedCell(QPainter &p, const QRectF &r, int flags, const QString &text)
     if (fit.font != normal)
         p.setFont(normal);
     return int(fit.lines.size());
+}
+
+void forgetTexts()
+{
+    shapedFonts.clear();
+    lineSteps.clear();
+    PdfWriter::forgetFonts();
 }
 
 } // namespace vb::report

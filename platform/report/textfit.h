@@ -42,4 +42,9 @@ int lineStep(const QFont &f);
 // when it does not fit; returns the number of lines.
 int wrappedCell(QPainter &p, const QRectF &r, int flags, const QString &text);
 
+// What is measured and shaped is kept for the thread that asked, in its own
+// fonts. A thread that painted drops it all before it ends, while its fonts
+// are still there.
+void forgetTexts();
+
 } // namespace vb::report

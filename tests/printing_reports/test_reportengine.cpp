@@ -245,8 +245,9 @@ TEST_F(Engine, APdfReadsBackAndLooksAsThePagesOnScreen)
 }
 
 // A writing stopped from its progress leaves a file of the pages so far,
-// their footers without the count that was never reached; a file that
-// can't be written says why.
+// their footers without the count that was never reached; so does one that
+// an error stops (it reaches the caller once the pages so far are painted);
+// a file that can't be written says why.
 TEST_F(Engine, APdfStoppedHalfwayHoldsThePagesSoFarAndAnUnwritableOneSaysWhy)
 {
     for (int n = 10; n < 62; ++n)
@@ -258,6 +259,16 @@ TEST_F(Engine, APdfStoppedHalfwayHoldsThePagesSoFarAndAnUnwritableOneSaysWhy)
     const QString text = poppler("pdftotext", {"-layout", pdf, "-"});
     EXPECT_TRUE(text.contains(QRegularExpression("Page 2\\s*\\n"))) << text.toStdString();
     EXPECT_FALSE(text.contains("Page 3"));
+
+    const QString failed = m_dir.filePath("failed.pdf");
+    EXPECT_THROW(document("list.rpt")->writePdf(failed,
+                                                [](int done, int) {
+                                                    if (done == 2)
+                                                        throw RuntimeError::database("disk I/O error");
+                                                    return true;
+                                                }),
+                 RuntimeError);
+    EXPECT_EQ(pdfPages(failed), 2);
 
     QString why;
     EXPECT_FALSE(document("list.rpt")->writePdf(m_dir.filePath("no such folder/report.pdf"), {}, &why));
