@@ -29,13 +29,46 @@ namespace {
 
 // ---- numbers and strings as PDF writes them ---------------------------------------
 
+// A page's operators, added a few bytes at a time, tens of thousands of
+// times a page: a plain buffer that only grows, with none of the checks of
+// QByteArray's general append.
+class Ops
+{
+public:
+    Ops &append(const char *s, qsizetype n)
+    {
+        if (m_buf.size() - m_size < size_t(n))
+            m_buf.resize(std::max(2 * m_buf.size(), m_size + size_t(n) + 4096));
+        std::memcpy(m_buf.data() + m_size, s, size_t(n));
+        m_size += size_t(n);
+        return *this;
+    }
+    Ops &operator+=(const char *s) { return append(s, qsizetype(std::strlen(s))); }
+    Ops &operator+=(const QByteArray &b) { return append(b.constData(), b.size()); }
+    Ops &operator+=(char c) { return append(&c, 1); }
+    // What was added since the last take, as one array; the buffer is kept.
+    QByteArray take()
+    {
+        QByteArray out(m_buf.data(), qsizetype(m_size));
+        m_size = 0;
+        return out;
+    }
+    void clear() { m_size = 0; }
+
+private:
+    std::vector<char> m_buf;
+    size_t m_size = 0;
+};
+
 // A number with at most the given decimals, without trailing zeros.
-void put(QByteArray &out, double v, int decimals = 2)
+template <class Out>
+void put(Out &out, double v, int decimals = 2)
 {
     static constexpr long long Scale[] = {1, 10, 100, 1000, 10000, 100000, 1000000};
     long long n = std::llround(v * Scale[decimals]);
     char buf[32];
-    char *end = buf + sizeof buf, *p = end;
+    buf[sizeof buf - 1] = ' '; // the number is followed by a blank
+    char *end = buf + sizeof buf - 1, *p = end;
     const bool negative = n < 0;
     if (negative)
         n = -n;
@@ -58,11 +91,11 @@ void put(QByteArray &out, double v, int decimals = 2)
     } while (whole);
     if (negative && (p[0] != '0' || p + 1 != end))
         *--p = '-';
-    out.append(p, end - p);
-    out.append(' ');
+    out.append(p, end + 1 - p);
 }
 
-void putHex4(QByteArray &out, quint32 v)
+template <class Out>
+void putHex4(Out &out, quint32 v)
 {
     static const char Hex[] = "0123456789ABCDEF";
     const char s[4] = {Hex[(v >> 12) & 15], Hex[(v >> 8) & 15], Hex[(v >> 4) & 15], Hex[v & 15]};
@@ -318,12 +351,17 @@ public:
             m_write(*s);
             return;
         }
+        bool wake;
         {
             std::lock_guard lock(m_mutex);
             m_todo.push_back(s);
             m_order.push_back(std::move(s));
+            // Waking a worker costs the painting thread as much as a small
+            // page; a worker woken takes every stream waiting.
+            wake = m_todo.size() >= WakeAt;
         }
-        m_wake.notify_one();
+        if (wake)
+            m_wake.notify_one();
         writeReady(false);
     }
     // Writes every stream given so far.
@@ -369,6 +407,7 @@ private:
                 if (!m_order.front()->done) {
                     if (!all && m_order.size() <= m_limit)
                         return;
+                    m_wake.notify_all();
                     m_doneOne.wait(lock, [&] { return m_order.front()->done; });
                 }
                 s = std::move(m_order.front());
@@ -384,6 +423,7 @@ private:
     std::condition_variable m_wake, m_doneOne;
     std::deque<std::shared_ptr<Stream>> m_todo, m_order;
     size_t m_limit = 4;
+    static constexpr size_t WakeAt = 4;
     bool m_stop = false;
 };
 
@@ -520,7 +560,7 @@ struct PdfWriter::Private {
     bool open = false;
     int partPainted = -1;
     int contentObject = 0, pageObject = 0, pagePart = -1;
-    QByteArray content;
+    Ops content;
     bool inText = false;
     QRgb fill = 0, stroke = 0;
     bool fillSet = false, strokeSet = false;
@@ -593,7 +633,6 @@ struct PdfWriter::Private {
     void startStream(bool page)
     {
         content.clear();
-        content.reserve(32 * 1024);
         inText = false;
         forgetState();
         if (page) {
@@ -616,7 +655,7 @@ struct PdfWriter::Private {
             inText = true;
         }
     }
-    static void putColour(QByteArray &out, QRgb c)
+    static void putColour(Ops &out, QRgb c)
     {
         put(out, qRed(c) / 255.0, 3), put(out, qGreen(c) / 255.0, 3), put(out, qBlue(c) / 255.0, 3);
     }
@@ -721,11 +760,10 @@ struct PdfWriter::Private {
         page += " >>";
         auto s = std::make_shared<Packer::Stream>();
         s->object = contentObject;
-        s->data = std::move(content);
+        s->data = content.take();
         s->afterObject = pageObject;
         s->after = page;
         packer->add(std::move(s));
-        content = QByteArray();
     }
 
     void registerText(const PdfText &t)
@@ -841,8 +879,7 @@ void PdfWriter::endPart()
     if (d->partPainted < 0)
         return;
     d->graphics();
-    d->stream(d->partObjects[size_t(d->partPainted)], d->content);
-    d->content.clear();
+    d->stream(d->partObjects[size_t(d->partPainted)], d->content.take());
     d->partPainted = -1;
 }
 

@@ -33,14 +33,28 @@ const QColor HeadFill(0xdc, 0xe3, 0xea);
 const QColor GroupFill(0xee, 0xf1, 0xf4);
 const QColor ZebraFill(0xf7, 0xf8, 0xfa);
 
-QFont font(double points, bool bold = false)
+// A report's fonts, made once for each thread that lays out or paints
+// (every row asks for one); a thread that painted drops them before it ends.
+struct MadeFont {
+    double points;
+    bool bold;
+    QFont font;
+};
+thread_local std::deque<MadeFont> madeFonts;
+
+const QFont &font(double points, bool bold = false)
 {
+    std::deque<MadeFont> &made = madeFonts;
+    for (const MadeFont &m : made)
+        if (m.points == points && m.bold == bold)
+            return m.font;
     QFont f(QStringLiteral("DejaVu Sans"));
     f.setStyleHint(QFont::SansSerif);
     f.setHintingPreference(QFont::PreferNoHinting);
     f.setPixelSize(std::max(1, qRound(points * 3.528))); // 1 pt = 0.3528 mm
     f.setBold(bold);
-    return f;
+    made.push_back({points, bold, f});
+    return made.back().font;
 }
 
 int alignFlags(Align a)
@@ -795,6 +809,7 @@ bool ReportDocument::writePdf(const QString &fileName, const Progress &progress,
             }
         }
         written = pdf.finish();
+        madeFonts.clear();
         forgetTexts();
     }));
     const auto end = [&] {
