@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QResizeEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QDir>
@@ -190,10 +189,21 @@ void ReportPreview::showPage(int page)
     updateStatus();
 }
 
+// The scroll area's room less its vertical scroll bar, shown or not: a page
+// that the bar's width decides whether it fits the height would otherwise
+// be drawn smaller, then fit and lose the bar, be drawn larger, no longer
+// fit, and so on, for as long as the window is open.
+int ReportPreview::sheetWidth() const
+{
+    const int bar = m_scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll->verticalScrollBar());
+    return std::max(200, int((m_scroll->maximumViewportSize().width() - bar - 24) * m_zoom));
+}
+
 void ReportPreview::render()
 {
     const QSize size = m_document->pageSize();
-    const int width = std::max(200, int((m_scroll->viewport()->width() - 24) * m_zoom));
+    const int width = sheetWidth();
+    m_renderedFor = width;
     const qreal ratio = devicePixelRatioF();
     QImage image(QSize(width, width * size.height() / size.width()) * ratio, QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
@@ -366,13 +376,8 @@ void ReportPreview::keyPressEvent(QKeyEvent *event)
 
 bool ReportPreview::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize) {
-        const int width = static_cast<QResizeEvent *>(event)->size().width();
-        if (width != m_renderedFor) {
-            m_renderedFor = width;
-            render();
-        }
-    }
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Resize && sheetWidth() != m_renderedFor)
+        render();
     return QWidget::eventFilter(watched, event);
 }
 

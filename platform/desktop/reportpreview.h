@@ -47,6 +47,8 @@ private:
     // A page the operator asks for, in place of a pending move to the last.
     void goTo(int page);
     void render();
+    // The width a page is drawn at, from the room the scroll area gives.
+    int sheetWidth() const;
     void updateStatus();
     void print();
     void failed(const QString &why);
@@ -54,7 +56,7 @@ private:
     std::shared_ptr<const PrintDocument> m_document;
     int m_page = 0;
     double m_zoom = 1.0; // of the window's width
-    int m_renderedFor = -1; // the width the page was last fitted to
+    int m_renderedFor = -1; // the sheet width the page was last drawn at
     bool m_stopped = false;
     bool m_toLast = false; // the last page was asked for before it was known
     QTimer *m_layout;

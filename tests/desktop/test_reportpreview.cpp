@@ -14,6 +14,9 @@
 #include <QPrinterInfo>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,7 +31,7 @@ namespace {
 class SlowDocument : public PrintDocument
 {
 public:
-    explicit SlowDocument(int pages) : m_pages(pages) {}
+    explicit SlowDocument(int pages, QSize size = QSize(2100, 2970)) : m_pages(pages), m_size(size) {}
     QString title() const override { return QStringLiteral("Long report"); }
     int pageCount() const override
     {
@@ -59,7 +62,7 @@ public:
             ++m_laid;
         return complete();
     }
-    QSize pageSize() const override { return QSize(2100, 2970); }
+    QSize pageSize() const override { return m_size; }
     void paintPage(QPainter &p, int page) const override
     {
         painted.push_back(page);
@@ -69,6 +72,7 @@ public:
 
 private:
     int m_pages;
+    QSize m_size;
     mutable int m_laid = 1; // the first page comes laid out
 };
 
@@ -168,6 +172,30 @@ TEST_F(Preview, AnotherPageAskedForWhileGoingToTheLastOneWins)
     QTest::qWait(50);
     EXPECT_EQ(window.currentPage(), 1);
     EXPECT_EQ(status(window), "Page 2 of 150");
+}
+
+// A landscape page that fits the window's height only when drawn a scroll
+// bar narrower: the page keeps its size and the window goes quiet, at every
+// height around that one (it was drawn again and again, the bar shown and
+// hidden in turn, and the layout behind it slowed to a crawl).
+TEST_F(Preview, APageThatJustFitsTheHeightIsDrawnOnce)
+{
+    auto doc = std::make_shared<SlowDocument>(1, QSize(2970, 2100));
+    auto preview = shown(doc);
+    auto *scroll = preview->findChild<QScrollArea *>();
+    ASSERT_TRUE(scroll);
+    preview->resize(1000, 700);
+    QTest::qWait(30);
+    const int bar = scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll->verticalScrollBar());
+    const int room = scroll->maximumViewportSize().width(), around = preview->height() - scroll->maximumViewportSize().height();
+    const auto pageHeight = [](int width) { return (width - 24) * 2100 / 2970; };
+    for (int height = pageHeight(room - bar) - 2; height <= pageHeight(room) + 2; ++height) {
+        preview->resize(1000, around + height);
+        QTest::qWait(30);
+        const size_t drawn = doc->painted.size();
+        QTest::qWait(60);
+        EXPECT_EQ(doc->painted.size(), drawn) << "drawn over and over with room for a page " << height << " high";
+    }
 }
 
 TEST_F(Preview, PrintsTheWholeReportToAPdfFile)
