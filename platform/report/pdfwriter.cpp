@@ -959,13 +959,12 @@ thread_local std::vector<PlainFont> plainFonts;
 
 const PlainFont *plainFont(const QFont &f)
 {
-    std::vector<PlainFont> &fonts = plainFonts;
     thread_local size_t last = 0;
-    if (last < fonts.size() && fonts[last].font == f)
-        return fonts[last].index < 0 ? nullptr : &fonts[last];
-    for (last = 0; last < fonts.size(); ++last)
-        if (fonts[last].font == f)
-            return fonts[last].index < 0 ? nullptr : &fonts[last];
+    if (last < plainFonts.size() && plainFonts[last].font == f)
+        return plainFonts[last].index < 0 ? nullptr : &plainFonts[last];
+    for (last = 0; last < plainFonts.size(); ++last)
+        if (plainFonts[last].font == f)
+            return plainFonts[last].index < 0 ? nullptr : &plainFonts[last];
     PlainFont pf;
     pf.font = f;
     const QRawFont raw = QRawFont::fromFont(f);
@@ -988,8 +987,8 @@ const PlainFont *plainFont(const QFont &f)
             pf.advance[c] = advanceOf(k, g[0]) * pf.size / k.unitsPerEm;
         }
     }
-    fonts.push_back(pf);
-    return fonts.back().index < 0 ? nullptr : &fonts.back();
+    plainFonts.push_back(pf);
+    return plainFonts.back().index < 0 ? nullptr : &plainFonts.back();
 }
 
 } // namespace

@@ -44,8 +44,7 @@ thread_local std::deque<MadeFont> madeFonts;
 
 const QFont &font(double points, bool bold = false)
 {
-    std::deque<MadeFont> &made = madeFonts;
-    for (const MadeFont &m : made)
+    for (const MadeFont &m : madeFonts)
         if (m.points == points && m.bold == bold)
             return m.font;
     QFont f(QStringLiteral("DejaVu Sans"));
@@ -53,8 +52,8 @@ const QFont &font(double points, bool bold = false)
     f.setHintingPreference(QFont::PreferNoHinting);
     f.setPixelSize(std::max(1, qRound(points * 3.528))); // 1 pt = 0.3528 mm
     f.setBold(bold);
-    made.push_back({points, bold, f});
-    return made.back().font;
+    madeFonts.push_back({points, bold, f});
+    return madeFonts.back().font;
 }
 
 int alignFlags(Align a)

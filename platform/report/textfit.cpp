@@ -118,16 +118,15 @@ thread_local std::vector<ShapedInFont> shapedFonts;
 
 const Shaped &shaped(const QFont &f, int dpi, const QString &text)
 {
-    std::vector<ShapedInFont> &fonts = shapedFonts;
     thread_local size_t last = 0;
-    if (last >= fonts.size() || fonts[last].dpi != dpi || fonts[last].font != f) {
+    if (last >= shapedFonts.size() || shapedFonts[last].dpi != dpi || shapedFonts[last].font != f) {
         last = 0;
-        while (last < fonts.size() && (fonts[last].dpi != dpi || fonts[last].font != f))
+        while (last < shapedFonts.size() && (shapedFonts[last].dpi != dpi || shapedFonts[last].font != f))
             ++last;
-        if (last == fonts.size())
-            fonts.push_back({f, dpi, {}});
+        if (last == shapedFonts.size())
+            shapedFonts.push_back({f, dpi, {}});
     }
-    QHash<QString, std::shared_ptr<Shaped>> &known = fonts[last].texts;
+    QHash<QString, std::shared_ptr<Shaped>> &known = shapedFonts[last].texts;
     auto it = known.constFind(text);
     if (it != known.constEnd())
         return **it;
@@ -234,14 +233,13 @@ thread_local std::vector<std::pair<QFont, int>> lineSteps;
 int lineStep(const QFont &f)
 {
     // Asked for every value of a report, in a few fonts: measured once each.
-    std::vector<std::pair<QFont, int>> &known = lineSteps;
-    for (const auto &[font, step] : known)
+    for (const auto &[font, step] : lineSteps)
         if (font == f)
             return step;
-    if (known.size() > 64)
-        known.clear();
-    known.emplace_back(f, qCeil(QFontMetricsF(f).lineSpacing()));
-    return known.back().second;
+    if (lineSteps.size() > 64)
+        lineSteps.clear();
+    lineSteps.emplace_back(f, qCeil(QFontMetricsF(f).lineSpacing()));
+    return lineSteps.back().second;
 }
 
 // Draws a value in a box one line high, going on below it in further lines
