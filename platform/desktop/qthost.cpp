@@ -6,6 +6,7 @@
 
 #include "focusframe.h"
 #include "formwindow.h"
+#include "keyrouter.h"
 #include "printservice.h"
 #include "reportpreview.h"
 #include "report/printdocument.h"
@@ -39,6 +40,9 @@ QtHost::QtHost(QObject *parent) : QObject(parent)
     QGuiApplication::setQuitOnLastWindowClosed(false);
     App::instance().setHost(this);
     qApp->installEventFilter(this);
+    m_keyRouter = std::make_unique<KeyRouter>([this] { return keyWindow(); },
+                                              [this](QWidget *reached) { return keysAstray(reached); });
+    m_keyRouter->install();
 }
 
 QtHost::~QtHost()

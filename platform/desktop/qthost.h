@@ -15,6 +15,7 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 class QEventLoop;
@@ -24,6 +25,7 @@ class QTimer;
 namespace vb {
 
 class FormWindow;
+class KeyRouter;
 
 class QtHost : public QObject, public Host
 {
@@ -89,6 +91,8 @@ private:
     // The window the operator's keys belong to: the innermost open box or
     // modal form, else the active (or last active) window.
     QWidget *keyWindow() const;
+    // Whether keys that reached this window belong to keyWindow() instead.
+    bool keysAstray(QWidget *reached) const;
     // Gives the keys to that window and its focused control.
     void handKeysBack();
     void syncTimers(Form &form);
@@ -105,6 +109,7 @@ private:
     QList<QPointer<QWidget>> m_activated; // windows in the order they were last active
     QPointer<QWidget> m_notice;
     QPointer<QWidget> m_progress;
+    std::unique_ptr<KeyRouter> m_keyRouter;
 };
 
 } // namespace vb

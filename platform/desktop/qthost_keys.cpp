@@ -2,11 +2,13 @@
 // under a maximized one, or hand the focus back to a window while a modal
 // one is still up; without one, nobody hands a window the focus at all.
 // The host does not leave this to either: the window the keys belong to is
-// worked out here, keys that reach another of our windows are passed to it,
+// worked out here, keys that reach another of our windows are passed to it
+// (on X, by the key router, before Qt drops those for a window under a box),
 // and a closing window hands the keys back.
 #include "qthost.h"
 
 #include "formwindow.h"
+#include "keyrouter.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -73,6 +75,13 @@ QWidget *QtHost::keyWindow() const
     return nullptr;
 }
 
+bool QtHost::keysAstray(QWidget *reached) const
+{
+    // A window that is gone, or one waiting under a modal box.
+    QWidget *modal = QApplication::activeModalWidget();
+    return !reached->isVisible() || (modal && !ownedBy(reached, modal));
+}
+
 void QtHost::handKeysBack()
 {
     QWidget *w = keyWindow();
@@ -102,8 +111,18 @@ bool QtHost::eventFilter(QObject *watched, QEvent *event)
     if (type == QEvent::Hide) {
         // A window that closes hands the keys on once Qt has settled who is
         // active: to the box or form under it, or the form it was opened from.
-        if (isOwnWindow(watched))
-            QMetaObject::invokeMethod(this, [this] { handKeysBack(); }, Qt::QueuedConnection);
+        if (!isOwnWindow(watched))
+            return false;
+        // The window that had the keyboard is gone: the one under it takes
+        // it at once, so that keys the operator types ahead, before the next
+        // box is up, are not lost on the bare screen.
+        auto *closing = static_cast<QWidget *>(watched);
+        const QWindow *focused = QGuiApplication::focusWindow();
+        if (QGuiApplication::applicationState() == Qt::ApplicationActive &&
+            (!focused || focused == closing->windowHandle() || !focused->isVisible()))
+            if (QWidget *next = keyWindow(); next && next != closing)
+                KeyRouter::giveKeyboard(*next);
+        QMetaObject::invokeMethod(this, [this] { handKeysBack(); }, Qt::QueuedConnection);
         return false;
     }
     if (type == QEvent::Show) {
@@ -123,9 +142,7 @@ bool QtHost::eventFilter(QObject *watched, QEvent *event)
     QWidget *target = keyWindow();
     if (!reached || !target || reached == target)
         return false;
-    QWidget *modal = QApplication::activeModalWidget();
-    const bool blocked = modal && !ownedBy(reached, modal);
-    if (reached->isVisible() && !blocked)
+    if (!keysAstray(reached))
         return false;
     // The keys reached a window that is gone or waits under a modal one:
     // they belong to the window the operator sees on top.

@@ -1,0 +1,162 @@
+#include "keyrouter.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
+#include <cstring>
+
+#if QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+#endif
+
+namespace vb {
+
+namespace {
+
+#if QT_CONFIG(xcb)
+xcb_connection_t *connection()
+{
+    auto *x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+// A window on the screen: mapped, and its parents mapped, so it can take
+// the keyboard. A window manager maps a new window when it is ready.
+bool viewable(xcb_connection_t *c, xcb_window_t window)
+{
+    xcb_get_window_attributes_reply_t *reply =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+    const bool on = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+    free(reply);
+    return on;
+}
+#endif
+
+// How long keys wait for their window to come on the screen, and for keys
+// sent on to come back, before they go on regardless.
+constexpr int HoldMs = 2000;
+constexpr int InFlightMs = 500;
+
+} // namespace
+
+KeyRouter::KeyRouter(std::function<QWidget *()> keyWindow, std::function<bool(QWidget *)> astray)
+    : m_keyWindow(std::move(keyWindow)), m_astray(std::move(astray))
+{
+    m_retry.setSingleShot(true);
+    QObject::connect(&m_retry, &QTimer::timeout, [this] { passHeld(); });
+}
+
+KeyRouter::~KeyRouter()
+{
+    if (m_installed && qApp)
+        qApp->removeNativeEventFilter(this);
+}
+
+void KeyRouter::install()
+{
+#if QT_CONFIG(xcb)
+    if (!m_installed && connection()) {
+        qApp->installNativeEventFilter(this);
+        m_installed = true;
+    }
+#endif
+}
+
+void KeyRouter::giveKeyboard(QWidget &window)
+{
+#if QT_CONFIG(xcb)
+    if (xcb_connection_t *c = connection(); c && window.isVisible() && window.internalWinId()) {
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, xcb_window_t(window.internalWinId()), XCB_CURRENT_TIME);
+        xcb_flush(c);
+        return;
+    }
+#endif
+    window.activateWindow();
+}
+
+bool KeyRouter::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+#if QT_CONFIG(xcb)
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    auto *event = static_cast<xcb_generic_event_t *>(message);
+    const uint8_t type = event->response_type & 0x7f;
+    if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
+        return false;
+    const auto *key = reinterpret_cast<const xcb_key_press_event_t *>(event);
+    if (event->response_type & 0x80) {
+        // One of the keys sent on, back from the server.
+        if (m_inFlight > 0 && --m_inFlight == 0 && !m_held.empty())
+            m_retry.start(0);
+        return false;
+    }
+    const auto hold = [&] {
+        if (m_held.empty())
+            m_heldSince.start();
+        m_held.emplace_back(reinterpret_cast<const char *>(key), int(sizeof(xcb_key_press_event_t)));
+        passHeld();
+        return true;
+    };
+    // Keys keep their order: behind a held key, every key waits.
+    if (!m_held.empty() || m_inFlight > 0)
+        return hold();
+    if (QApplication::activePopupWidget())
+        return false;
+    QWidget *reached = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (top->internalWinId() == WId(key->event)) {
+            reached = top;
+            break;
+        }
+    if (!reached || !m_astray(reached))
+        return false;
+    return hold();
+#else
+    Q_UNUSED(eventType);
+    Q_UNUSED(message);
+    return false;
+#endif
+}
+
+void KeyRouter::passHeld()
+{
+#if QT_CONFIG(xcb)
+    if (m_held.empty())
+        return;
+    if (m_inFlight > 0) {
+        if (m_sentAt.elapsed() < InFlightMs) {
+            m_retry.start(10);
+            return;
+        }
+        m_inFlight = 0; // lost on the way: the window went
+    }
+    xcb_connection_t *c = connection();
+    QWidget *target = m_keyWindow();
+    const xcb_window_t window = target && target->isVisible() ? xcb_window_t(target->internalWinId()) : XCB_NONE;
+    const bool ready = c && window != XCB_NONE && viewable(c, window);
+    if (!ready && m_heldSince.elapsed() < HoldMs) {
+        m_retry.start(10);
+        return;
+    }
+    if (!c || window == XCB_NONE) {
+        m_held.clear(); // no window left to type into
+        return;
+    }
+    if (ready)
+        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+    for (const QByteArray &raw : m_held) {
+        xcb_key_press_event_t key;
+        std::memcpy(&key, raw.constData(), sizeof key);
+        key.event = window;
+        key.child = XCB_NONE;
+        xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&key));
+        ++m_inFlight;
+    }
+    m_held.clear();
+    m_sentAt.start();
+    xcb_flush(c);
+#endif
+}
+
+} // namespace vb
