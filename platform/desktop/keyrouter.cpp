@@ -1,5 +1,7 @@
 #include "keyrouter.h"
 
+#include "xdisplay.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QWidget>
@@ -13,25 +15,6 @@
 namespace vb {
 
 namespace {
-
-#if QT_CONFIG(xcb)
-xcb_connection_t *connection()
-{
-    auto *x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->connection() : nullptr;
-}
-
-// A window on the screen: mapped, and its parents mapped, so it can take
-// the keyboard. A window manager maps a new window when it is ready.
-bool viewable(xcb_connection_t *c, xcb_window_t window)
-{
-    xcb_get_window_attributes_reply_t *reply =
-        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
-    const bool on = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
-    free(reply);
-    return on;
-}
-#endif
 
 // How long keys wait for their window to come on the screen, and for keys
 // sent on to come back, before they go on regardless.
@@ -56,23 +39,11 @@ KeyRouter::~KeyRouter()
 void KeyRouter::install()
 {
 #if QT_CONFIG(xcb)
-    if (!m_installed && connection()) {
+    if (!m_installed && xdisplay::available()) {
         qApp->installNativeEventFilter(this);
         m_installed = true;
     }
 #endif
-}
-
-void KeyRouter::giveKeyboard(QWidget &window)
-{
-#if QT_CONFIG(xcb)
-    if (xcb_connection_t *c = connection(); c && window.isVisible() && window.internalWinId()) {
-        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, xcb_window_t(window.internalWinId()), XCB_CURRENT_TIME);
-        xcb_flush(c);
-        return;
-    }
-#endif
-    window.activateWindow();
 }
 
 bool KeyRouter::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
@@ -131,10 +102,10 @@ void KeyRouter::passHeld()
         }
         m_inFlight = 0; // lost on the way: the window went
     }
-    xcb_connection_t *c = connection();
+    xcb_connection_t *c = xdisplay::connection();
     QWidget *target = m_keyWindow();
     const xcb_window_t window = target && target->isVisible() ? xcb_window_t(target->internalWinId()) : XCB_NONE;
-    const bool ready = c && window != XCB_NONE && viewable(c, window);
+    const bool ready = c && window != XCB_NONE && xdisplay::viewable(*target);
     if (!ready && m_heldSince.elapsed() < HoldMs) {
         m_retry.start(10);
         return;

@@ -33,12 +33,6 @@ public:
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
-    // Gives the keyboard to the window now. Qt asks the X server with the
-    // time of the last event it read, and the server ignores a request
-    // older than its last change of focus: after a window has closed, that
-    // is always the case. The server's own time always counts.
-    static void giveKeyboard(QWidget &window);
-
 private:
     void passHeld();
 

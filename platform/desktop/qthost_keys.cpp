@@ -8,7 +8,7 @@
 #include "qthost.h"
 
 #include "formwindow.h"
-#include "keyrouter.h"
+#include "xdisplay.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -121,14 +121,17 @@ bool QtHost::eventFilter(QObject *watched, QEvent *event)
         if (QGuiApplication::applicationState() == Qt::ApplicationActive &&
             (!focused || focused == closing->windowHandle() || !focused->isVisible()))
             if (QWidget *next = keyWindow(); next && next != closing)
-                KeyRouter::giveKeyboard(*next);
+                xdisplay::giveKeyboard(*next);
         QMetaObject::invokeMethod(this, [this] { handKeysBack(); }, Qt::QueuedConnection);
         return false;
     }
     if (type == QEvent::Show) {
-        // A box or modal form takes the keys when it opens; a window manager
-        // may not hand them over, and without one nobody does.
+        // Every window is seen to reach the screen. A box or modal form takes
+        // the keys when it opens; a window manager may not hand them over,
+        // and without one nobody does.
         auto *w = static_cast<QWidget *>(watched);
+        if (isOwnWindow(watched))
+            xdisplay::watchShown(*w);
         if (isOwnWindow(watched) && w->isModal()) {
             w->raise();
             w->activateWindow();

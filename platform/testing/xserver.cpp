@@ -38,15 +38,27 @@ bool XServer::start(QSize screen, bool windowManager)
         m_error = QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(m_server.readAllStandardError());
         return false;
     }
-    if (!windowManager)
-        return true;
+    return !windowManager || startWindowManager(true);
+}
 
+bool XServer::startWindowManager(bool waitUntilManaging)
+{
+    const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+    const QString xprop = QStandardPaths::findExecutable(QStringLiteral("xprop"));
+    if (openbox.isEmpty())
+        m_skipped = QStringLiteral("openbox is not installed (tools/deps installs it)");
+    else if (xprop.isEmpty())
+        m_skipped = QStringLiteral("xprop is not installed (x11-utils; tools/deps installs it)");
+    if (!m_skipped.isEmpty())
+        return false;
     m_manager.setProcessEnvironment(environment());
     m_manager.start(openbox, {});
     if (!m_manager.waitForStarted()) {
         m_error = QStringLiteral("openbox did not start");
         return false;
     }
+    if (!waitUntilManaging)
+        return true;
     // Openbox names itself on the root window once it manages the screen.
     const bool managing = waitUntil(
         [&] {

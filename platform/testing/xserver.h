@@ -16,6 +16,9 @@ public:
     // the screen); false when something is missing (skipped() says what)
     // or did not start (error() says what).
     bool start(QSize screen, bool windowManager);
+    // Starts the window manager on a running server; with waitUntilManaging,
+    // returns once it manages the screen, else at once, while it starts up.
+    bool startWindowManager(bool waitUntilManaging);
     ~XServer();
     // Why the server cannot run here (a program not installed); empty when it can.
     const QString &skipped() const { return m_skipped; }

@@ -1,7 +1,8 @@
 // The operator's day on a real X display: the real program, real keys and
 // an indicator on a pseudo-terminal, with a window manager and without one.
-// Tickets are weighed, saved and printed from the keyboard alone, one Enter
-// on the focused save button for each save, and no key may be lost.
+// The program comes up as the office PC starts; tickets are weighed, saved
+// and printed from the keyboard alone, one Enter on the focused save button
+// for each save, and no key may be lost.
 #include "testing/ptypair.h"
 #include "testing/xserver.h"
 
@@ -169,6 +170,46 @@ TEST_P(OperatorLoop, TicketsAreSavedAndPrintedFromTheKeyboardWithOneEnterEach)
         EXPECT_FALSE(q.next());
     }
     QSqlDatabase::removeDatabase(QStringLiteral("loop"));
+}
+
+// An office PC that starts the window manager and the program together at
+// login: the main screen comes up whichever of the two is ready first.
+TEST(OfficeStart, TheMainScreenShowsWhenTheProgramStartsWithTheWindowManager)
+{
+    if (!vb::PtyPair::available())
+        GTEST_SKIP() << "socat is not installed";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString run = dir.path();
+    ASSERT_TRUE(QFile::copy(DELIVERED_DB, run + "/wt.mdb"));
+    QFile::setPermissions(run + "/wt.mdb", QFile::ReadOwner | QFile::WriteOwner);
+    vb::PtyPair cable;
+    ASSERT_TRUE(cable.start(run + "/COM1", run + "/scale"));
+
+    vb::XServer x;
+    const auto skippedOrFailed = [&] {
+        if (!x.skipped().isEmpty())
+            GTEST_SKIP() << x.skipped().toStdString();
+        FAIL() << x.error().toStdString();
+    };
+    if (!x.start({1024, 768}, false))
+        return skippedOrFailed();
+    // The program starts while the window manager is still starting up.
+    if (!x.startWindowManager(false))
+        return skippedOrFailed();
+    QProcess program;
+    program.setProcessEnvironment(x.environment());
+    program.setWorkingDirectory(run);
+    program.start(QStringLiteral(VARNOCK_EXE), {});
+    ASSERT_TRUE(program.waitForStarted());
+    const Operator op{x};
+    EXPECT_TRUE(waitFor([&] { return op.shown(QStringLiteral("^Varnock$")) == 1; }, 20000))
+        << "the main screen never showed: the window manager lost it as it started";
+    op.keys({"F12"});
+    EXPECT_TRUE(program.waitForFinished(10000)) << "the keys did not reach the main screen";
+    if (program.state() != QProcess::NotRunning)
+        program.kill();
+    program.waitForFinished();
 }
 
 INSTANTIATE_TEST_SUITE_P(Desks, OperatorLoop,
