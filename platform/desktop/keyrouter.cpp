@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QWidget>
 #include <QWindow>
 #include <cstring>
@@ -90,6 +91,31 @@ bool KeyRouter::nativeEventFilter(const QByteArray &eventType, void *message, qi
 #endif
 }
 
+bool KeyRouter::defer(const QKeyEvent &event)
+{
+#if QT_CONFIG(xcb)
+    if (!m_installed || (event.type() != QEvent::KeyPress && event.type() != QEvent::KeyRelease))
+        return false;
+    // Rebuilt from what Qt kept of the server's event: the key, the state
+    // of the modifiers and the time.
+    xcb_key_press_event_t key{};
+    key.response_type = event.type() == QEvent::KeyPress ? XCB_KEY_PRESS : XCB_KEY_RELEASE;
+    key.detail = xcb_keycode_t(event.nativeScanCode());
+    key.time = xcb_timestamp_t(event.timestamp());
+    key.state = uint16_t(event.nativeModifiers());
+    key.same_screen = 1;
+    // It came after the keys deferred before it, before every key held.
+    m_held.insert(m_held.begin() + qsizetype(m_deferred), QByteArray(reinterpret_cast<const char *>(&key), int(sizeof key)));
+    ++m_deferred;
+    m_heldSince.start();
+    m_retry.start(0);
+    return true;
+#else
+    Q_UNUSED(event);
+    return false;
+#endif
+}
+
 void KeyRouter::passHeld()
 {
 #if QT_CONFIG(xcb)
@@ -112,19 +138,29 @@ void KeyRouter::passHeld()
     }
     if (!c || window == XCB_NONE) {
         m_held.clear(); // no window left to type into
+        m_deferred = 0;
         return;
     }
     if (ready)
         xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
-    for (const QByteArray &raw : m_held) {
+    // One key press at a time, with the releases before it: the next goes
+    // once Qt has dealt with this one, to the window that has the keys
+    // then. A key that closes a box leaves the keys after it for the next.
+    size_t sent = 0;
+    while (sent < m_held.size()) {
         xcb_key_press_event_t key;
-        std::memcpy(&key, raw.constData(), sizeof key);
+        std::memcpy(&key, m_held[sent].constData(), sizeof key);
+        ++sent;
         key.event = window;
         key.child = XCB_NONE;
         xcb_send_event(c, 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&key));
         ++m_inFlight;
+        if ((key.response_type & 0x7f) == XCB_KEY_PRESS)
+            break;
     }
-    m_held.clear();
+    m_held.erase(m_held.begin(), m_held.begin() + qsizetype(sent));
+    m_deferred = sent >= m_deferred ? 0 : m_deferred - sent;
+    m_heldSince.start();
     m_sentAt.start();
     xcb_flush(c);
 #endif

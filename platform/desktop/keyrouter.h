@@ -16,6 +16,7 @@
 #include <functional>
 #include <vector>
 
+class QKeyEvent;
 class QWidget;
 
 namespace vb {
@@ -33,6 +34,11 @@ public:
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
+    // A key Qt delivered to a window that has closed since the server sent
+    // it: it goes to the window that has the keys once the program next
+    // waits for input. False where keys are not routed.
+    bool defer(const QKeyEvent &event);
+
 private:
     void passHeld();
 
@@ -40,6 +46,7 @@ private:
     std::function<bool(QWidget *)> m_astray;
     bool m_installed = false;
     std::vector<QByteArray> m_held; // key events as the server sent them, oldest first
+    size_t m_deferred = 0;          // keys at the front that Qt handed back
     int m_inFlight = 0;             // keys sent on that have not come back yet
     QElapsedTimer m_heldSince;
     QElapsedTimer m_sentAt;

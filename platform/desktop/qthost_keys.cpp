@@ -8,6 +8,7 @@
 #include "qthost.h"
 
 #include "formwindow.h"
+#include "keyrouter.h"
 #include "xdisplay.h"
 
 #include <QApplication>
@@ -147,6 +148,12 @@ bool QtHost::eventFilter(QObject *watched, QEvent *event)
         return false;
     if (!keysAstray(reached))
         return false;
+    // A key read in one go with the one that closed its window: like every
+    // key typed ahead, it belongs to the window that has the keys when the
+    // program next waits for input, maybe a box not open yet.
+    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) && !reached->isVisible() &&
+        m_keyRouter->defer(*static_cast<QKeyEvent *>(event)))
+        return true;
     // The keys reached a window that is gone or waits under a modal one:
     // they belong to the window the operator sees on top.
     if (type == QEvent::KeyPress) {
