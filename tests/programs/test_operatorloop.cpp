@@ -63,6 +63,13 @@ int countIn(const QString &path, const QByteArray &what)
     return int(f.readAll().count(what));
 }
 
+// The delivered database, writable, in the folder the program runs in.
+bool copyDeliveredDatabase(const QString &run)
+{
+    return QFile::copy(DELIVERED_DB, run + "/wt.mdb") &&
+           QFile::setPermissions(run + "/wt.mdb", QFile::ReadOwner | QFile::WriteOwner);
+}
+
 class OperatorLoop : public testing::TestWithParam<Desk>
 {
 };
@@ -76,8 +83,7 @@ TEST_P(OperatorLoop, TicketsAreSavedAndPrintedFromTheKeyboardWithOneEnterEach)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString run = dir.path();
-    ASSERT_TRUE(QFile::copy(DELIVERED_DB, run + "/wt.mdb"));
-    QFile::setPermissions(run + "/wt.mdb", QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_TRUE(copyDeliveredDatabase(run));
     // The ticket printer: every slip handed on is kept.
     for (const char *bat : {"uprint.bat", "dprint.bat"}) {
         QFile f(run + "/" + bat);
@@ -175,8 +181,7 @@ TEST(OfficeStart, TheMainScreenShowsWhenTheProgramStartsWithTheWindowManager)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString run = dir.path();
-    ASSERT_TRUE(QFile::copy(DELIVERED_DB, run + "/wt.mdb"));
-    QFile::setPermissions(run + "/wt.mdb", QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_TRUE(copyDeliveredDatabase(run));
     vb::PtyPair cable;
     ASSERT_TRUE(cable.start(run + "/COM1", run + "/scale"));
 
