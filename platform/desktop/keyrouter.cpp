@@ -6,7 +6,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QWidget>
-#include <QWindow>
 #include <cstring>
 
 #if QT_CONFIG(xcb)
@@ -142,7 +141,7 @@ void KeyRouter::passHeld()
         return;
     }
     if (ready)
-        xcb_set_input_focus(c, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+        xdisplay::giveKeyboard(*target);
     // One key press at a time, with the releases before it: the next goes
     // once Qt has dealt with this one, to the window that has the keys
     // then. A key that closes a box leaves the keys after it for the next.

@@ -130,10 +130,11 @@ bool QtHost::eventFilter(QObject *watched, QEvent *event)
         // Every window is seen to reach the screen. A box or modal form takes
         // the keys when it opens; a window manager may not hand them over,
         // and without one nobody does.
+        if (!isOwnWindow(watched))
+            return false;
         auto *w = static_cast<QWidget *>(watched);
-        if (isOwnWindow(watched))
-            xdisplay::watchShown(*w);
-        if (isOwnWindow(watched) && w->isModal()) {
+        xdisplay::watchShown(*w);
+        if (w->isModal()) {
             w->raise();
             w->activateWindow();
         }

@@ -6,17 +6,28 @@
 
 namespace vb {
 
+namespace {
+
+// What the window manager needs that is not installed; empty when nothing.
+QString windowManagerMissing()
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("openbox")).isEmpty())
+        return QStringLiteral("openbox is not installed (tools/deps installs it)");
+    if (QStandardPaths::findExecutable(QStringLiteral("xprop")).isEmpty())
+        return QStringLiteral("xprop is not installed (x11-utils; tools/deps installs it)");
+    return QString();
+}
+
+} // namespace
+
 bool XServer::start(QSize screen, bool windowManager)
 {
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-    const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
     const QString xprop = QStandardPaths::findExecutable(QStringLiteral("xprop"));
     if (xvfb.isEmpty())
         m_skipped = QStringLiteral("Xvfb is not installed (tools/deps installs it)");
-    else if (windowManager && openbox.isEmpty())
-        m_skipped = QStringLiteral("openbox is not installed (tools/deps installs it)");
-    else if (windowManager && xprop.isEmpty())
-        m_skipped = QStringLiteral("xprop is not installed (x11-utils; tools/deps installs it)");
+    else if (windowManager)
+        m_skipped = windowManagerMissing();
     if (!m_skipped.isEmpty())
         return false;
 
@@ -58,10 +69,7 @@ bool XServer::startWindowManager(bool waitUntilManaging)
 {
     const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
     const QString xprop = QStandardPaths::findExecutable(QStringLiteral("xprop"));
-    if (openbox.isEmpty())
-        m_skipped = QStringLiteral("openbox is not installed (tools/deps installs it)");
-    else if (xprop.isEmpty())
-        m_skipped = QStringLiteral("xprop is not installed (x11-utils; tools/deps installs it)");
+    m_skipped = windowManagerMissing();
     if (!m_skipped.isEmpty())
         return false;
     m_manager.setProcessEnvironment(environment());
