@@ -23,7 +23,6 @@ QString windowManagerMissing()
 bool XServer::start(QSize screen, bool windowManager)
 {
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-    const QString xprop = QStandardPaths::findExecutable(QStringLiteral("xprop"));
     if (xvfb.isEmpty())
         m_skipped = QStringLiteral("Xvfb is not installed (tools/deps installs it)");
     else if (windowManager)
@@ -32,35 +31,25 @@ bool XServer::start(QSize screen, bool windowManager)
         return false;
 
     // The server picks a free display itself and names it on its output.
-    // A server of another test that is just ending may still remove the
-    // socket of the display it had, which this one took over: such a
-    // server is stopped and another started.
-    for (int attempt = 1;; ++attempt) {
-        m_server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                              QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()),
-                              QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-        QByteArray display;
-        if (m_server.waitForStarted())
-            waitUntil(
-                [&] {
-                    m_server.waitForReadyRead(50);
-                    display += m_server.readAllStandardOutput();
-                    return display.contains('\n') || m_server.state() == QProcess::NotRunning;
-                },
-                10000);
-        m_display = QString::fromLatin1(display.trimmed());
-        if (m_display.isEmpty()) {
-            m_error = QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(m_server.readAllStandardError());
-            return false;
-        }
-        if (xprop.isEmpty() || !tool(xprop, {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTED")}).isEmpty())
-            break;
-        m_server.kill();
-        m_server.waitForFinished(5000);
-        if (attempt == 3) {
-            m_error = QStringLiteral("Xvfb took display :%1, which nobody can reach").arg(m_display);
-            return false;
-        }
+    // Without -noreset it resets each time its last client leaves (an X
+    // tool asking it something), and a program or window manager that
+    // connects during the reset is turned away.
+    m_server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                          QStringLiteral("0"), QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()),
+                          QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
+    QByteArray display;
+    if (m_server.waitForStarted())
+        waitUntil(
+            [&] {
+                m_server.waitForReadyRead(50);
+                display += m_server.readAllStandardOutput();
+                return display.contains('\n') || m_server.state() == QProcess::NotRunning;
+            },
+            10000);
+    m_display = QString::fromLatin1(display.trimmed());
+    if (m_display.isEmpty()) {
+        m_error = QStringLiteral("Xvfb did not start: ") + QString::fromLocal8Bit(m_server.readAllStandardError());
+        return false;
     }
     return !windowManager || startWindowManager(true);
 }
